@@ -1,0 +1,114 @@
+#include "app/res/ui_texts.h"
+
+int g_bJapanese = 0;
+
+namespace {
+
+const UiText s_StringTable[] = {
+    // Tooltips of the main window, shown in the Japanese user interface only.
+    {200, nullptr, "カメラ映像の表示／非表示を切り替えます"},
+    {201, nullptr, "現在の映像を画像として保存します"},
+    {202, nullptr, "画像の保存先フォルダを指定します"},
+    {203, nullptr, "カメラと画像の設定をします"},
+    {204, nullptr, "画像保存の際計測ラインを表示した状態で保存します"},
+    {205, nullptr, "保存した画像をサムネイルで一覧表示します"},
+    {206, nullptr, "ホワイトバランスを自動調節します"},
+    {207, nullptr, "表示倍率を変更します"},
+    {208, nullptr, "２点間の距離を測ります"},
+    {209, nullptr, "指定した多角形の面積を測ります"},
+    {210, nullptr, "円の直径を計ります"},
+    {211, nullptr, "円の直径と２円間の距離を測ります"},
+    {212, nullptr, "垂線の距離を測ります"},
+    {213, nullptr, "角度を測ります"},
+    {214, nullptr, "選択した計測結果をリストから削除します"},
+    {215, nullptr, "計測結果をすべてリストから削除します"},
+    {216, nullptr, "計測線などの色を設定します"},
+    {217, nullptr, "計測結果をCSVファイルに保存します"},
+    {218, nullptr, "校正値の設定をします"},
+    {219, nullptr, "使用する校正値を選択します"},
+    {220, nullptr, "計測結果の一覧です"},
+    {224, nullptr, "スケールの設定をします"},
+    // Texts of the results list, the measurement labels and the start-up.
+    {1000, "Length", "二点間距離"},
+    {1001, "Polygon area", "多角形面積"},
+    {1002, "Circle diameter", "円直径"},
+    {1003, "Circle distance", "二円間距離"},
+    {1004, "Angle", "角度"},
+    {1005, "degree", "°"},
+    {1006, "Data", "校正値"},
+    {1007, "Type", "計測内容"},
+    {1008, "Result", "測定値"},
+    {1009, "Unit", "単位"},
+    {1010, "MS Sans Serif", "ＭＳ　Ｐゴシック"},
+    {1011, "It has already startup", "既に同系列のソフトが起動しているため起動できません"},
+};
+
+const UiText s_MainWindowControls[] = {
+    {1072, "", ""},
+    {1100, "Load image", "画像取り込み"},
+    {1130, "LIVE", "ライブ映像"},
+    {1087, "SAVE", "画像保存"},
+    {1088, "DIR", "保存先指定"},
+    {1132, "SET", "カメラ設定"},
+    {1131, "TYPE", "保存形式"},
+    {1133, "THUMB", "サムネイル"},
+    {1122, "WB", "WB"},
+    {1099, "", ""},
+    {1111, "Instrumental", "計測"},
+    {1018, "LINE", "二点間距離"},
+    {1113, "ARIA", "多角形面積"},
+    {1114, "CIRCLE", "円直径"},
+    {1115, "CIRCLE2", "２円間距離"},
+    {1120, "SUI", "垂線"},
+    {1121, "ANGLE", "角度"},
+    {1119, "DELETE", "リスト削除"},
+    {1116, "CLEAR", "リスト全削除"},
+    {1117, "COLOR", "色設定"},
+    {1124, "CALIB", "設定"},
+    {1125, "", ""},
+    {1126, "Calibration value", "校正値"},
+    {1127, "CSV", "保存"},
+    {1118, "", ""},
+    {1128, "Scale", "スケール"},
+    {1129, "", ""},
+    {1074, "", ""},
+    {1134, "", ""},
+    {1123, "", ""},
+};
+
+const UiText s_ZoomChoices[] = {
+    {0, "full-screen", "全画面表示"},
+    {1, "x1", "１倍"},
+    {2, "x2", "２倍"},
+    {3, "x4", "４倍"},
+    {4, "x8", "８倍"},
+    {5, "x16", "16倍"},
+};
+
+const UiText* FindText(std::span<const UiText> table, int nId)
+{
+    for (const UiText& text : table) {
+        if (text.nId == nId)
+            return &text;
+    }
+    return nullptr;
+}
+
+const char* TextIn(const UiText* pText, bool bJapanese)
+{
+    if (pText == nullptr)
+        return "";
+    const char* sz = bJapanese ? pText->szJapanese : pText->szEnglish;
+    return sz != nullptr ? sz : "";
+}
+
+} // namespace
+
+std::span<const UiText> StringTable() { return s_StringTable; }
+std::span<const UiText> MainWindowControls() { return s_MainWindowControls; }
+std::span<const UiText> ZoomChoices() { return s_ZoomChoices; }
+
+const char* LoadUiString(int nId, bool bJapanese) { return TextIn(FindText(s_StringTable, nId), bJapanese); }
+const char* LoadUiString(int nId) { return LoadUiString(nId, g_bJapanese != 0); }
+const char* MainWindowCaption(int nControlId) { return TextIn(FindText(s_MainWindowControls, nControlId), g_bJapanese != 0); }
+const char* CurrentText(const UiText& text) { return TextIn(&text, g_bJapanese != 0); }

@@ -1,0 +1,50 @@
+// The user-interface texts in English and Japanese: string tables, captions of the
+// main window's controls and the zoom choices, and the language switch g_bJapanese.
+#pragma once
+
+#include <span>
+
+// 1 when the system language is Japanese; set once at start-up before any window exists.
+extern int g_bJapanese;
+
+struct UiText {
+    int nId;
+    const char* szEnglish;  // nullptr where only the Japanese table has the entry
+    const char* szJapanese;
+};
+
+// String table entries: tooltips 200..224 (Japanese only) and texts 1000..1011.
+std::span<const UiText> StringTable();
+
+// Controls of the main window (template 102) by control id, with their captions
+// ("" for controls without one).
+std::span<const UiText> MainWindowControls();
+
+// The zoom combo's six entries, fit-to-window first.
+std::span<const UiText> ZoomChoices();
+
+// Text of a string-table entry in the current language; "" when it has none.
+const char* LoadUiString(int nId);
+
+// Text of entry nId, or "" when absent, in the language asked for.
+const char* LoadUiString(int nId, bool bJapanese);
+
+// Caption of main-window control nControlId in the current language.
+const char* MainWindowCaption(int nControlId);
+
+// The text of an entry in the current language ("" when missing in it).
+const char* CurrentText(const UiText& text);
+
+// Ids of the string table used by the program.
+constexpr int IDS_LENGTH = 1000;
+constexpr int IDS_POLYGON_AREA = 1001;
+constexpr int IDS_CIRCLE_DIAMETER = 1002;
+constexpr int IDS_CIRCLE_DISTANCE = 1003;
+constexpr int IDS_ANGLE = 1004;
+constexpr int IDS_DEGREE = 1005;
+constexpr int IDS_CALIB_NAME = 1006;
+constexpr int IDS_COLUMN_TYPE = 1007;
+constexpr int IDS_COLUMN_RESULT = 1008;
+constexpr int IDS_COLUMN_UNIT = 1009;
+constexpr int IDS_THUMB_FONT = 1010;
+constexpr int IDS_ALREADY_RUNNING = 1011;

@@ -1,0 +1,32 @@
+// Vexilo: live view, measurement and picture files for the USB microscope camera.
+#include "app/shell/instance_lock.h"
+#include "app/shell/settings_file.h"
+#include "app/shell/viewer_app.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <clocale>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vexilo"));
+    // Numbers in files and labels are always written with a decimal point,
+    // whatever the user's locale says (QApplication has just adopted it).
+    std::setlocale(LC_NUMERIC, "C");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Live view and measurement for the USB microscope camera."));
+    parser.addHelpOption();
+    const QCommandLineOption settingsOption(
+        QStringLiteral("settings"),
+        QStringLiteral("Folder of Vexilo.ini and the default picture folder (also $VEXILO_SETTINGS)."),
+        QStringLiteral("DIR"));
+    parser.addOption(settingsOption);
+    parser.process(application);
+
+    CViewerApp app(CInstanceLock::DefaultPath(), ResolveSettingsFolder(parser.value(settingsOption).toStdString()));
+    app.InitInstance();
+    return 0;
+}

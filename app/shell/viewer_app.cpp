@@ -1,0 +1,39 @@
+#include "app/shell/viewer_app.h"
+
+#include "app/res/ui_texts.h"
+#include "app/shell/instance_lock.h"
+#include "app/shell/viewer_dlg.h"
+#include "platform/system_language.h"
+
+#include <QMessageBox>
+
+#include <cstdio>
+
+CViewerApp::CViewerApp(QString lockPath, std::string szSettingsFolder)
+    : m_LockPath(std::move(lockPath)), m_szSettingsFolder(std::move(szSettingsFolder))
+{
+}
+
+void CViewerApp::ShowAlreadyRunning(QWidget* pParent)
+{
+    const QString message = QString::fromUtf8(LoadUiString(IDS_ALREADY_RUNNING));
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexilo"), message, QMessageBox::Ok, pParent);
+    box.exec();
+}
+
+BOOL CViewerApp::InitInstance()
+{
+    // The language decides which copy of every text is shown, the message below included.
+    g_bJapanese = IsSystemLanguageJapanese() ? 1 : 0;
+
+    CInstanceLock lock(m_LockPath);
+    if (!lock.TryAcquire()) {
+        ShowAlreadyRunning();
+        return FALSE;
+    }
+
+    CViewerDlg dlg(m_szSettingsFolder);
+    dlg.DoModal();
+    return FALSE;
+}

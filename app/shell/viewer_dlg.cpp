@@ -1,0 +1,444 @@
+#include "app/shell/viewer_dlg.h"
+
+#include "app/res/resources.h"
+#include "app/res/ui_texts.h"
+#include "app/shell/dib_qimage.h"
+#include "app/shell/main_window_template.h"
+#include "app/shell/panel_button.h"
+#include "app/shell/panel_faces.h"
+#include "app/shell/view_layout.h"
+#include "platform/clock.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTimerEvent>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kProgramTitle = "Vexilo Version 1.510";
+constexpr const char* kInitialTitleLine =
+    "Vexilo Version 1.510  Capture Time 0 GetImage Time 0  ShowImage Time 0  Frame per Second 0.0";
+
+// Background colour of static texts and group captions.
+constexpr COLORREF kStaticBackground = RGB(0, 168, 185);
+
+// Japanese tooltips: control id and string id.
+constexpr std::pair<int, int> s_Tooltips[] = {
+    {IDC_LIVE, 200},    {IDC_SAVE, 201},        {IDC_DIR, 202},     {IDC_SET, 203},     {IDC_TYPE, 204},
+    {IDC_THUMB, 205},   {IDC_WB, 206},          {IDC_ZOOM, 207},    {IDC_LINE, 208},    {IDC_ARIA, 209},
+    {IDC_CIRCLE, 210},  {IDC_CIRCLE2, 211},     {IDC_SUI, 212},     {IDC_ANGLE, 213},   {IDC_DELETE, 214},
+    {IDC_CLEAR, 215},   {IDC_COLOR, 216},       {IDC_CSV, 217},     {IDC_CALIB, 218},   {IDC_SCALE, 224},
+    {IDC_CALIB_COMBO, 219}, {IDC_RESULTS, 220},
+};
+
+QRect ToQRect(const RECT& rc) { return QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top); }
+
+RECT ToRect(const QRect& rc) { return RECT{rc.left(), rc.top(), rc.left() + rc.width(), rc.top() + rc.height()}; }
+
+QString Caption(int nId) { return QString::fromUtf8(MainWindowCaption(nId)); }
+
+} // namespace
+
+CViewerDlg::CViewerDlg(const std::string& szSettingsFolder, QWidget* pParent)
+    : QDialog(pParent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_CalibList(MakeDefaultCalibList()), m_SettingsFile(szSettingsFolder)
+{
+    std::snprintf(m_szTitle, sizeof m_szTitle, "%s", kInitialTitleLine);
+
+    ResourceBlock icon;
+    if (FindResourceBlock(IDR_MAINFRAME, RT_ICON_PNG, icon))
+        m_hIcon = QIcon(QPixmap::fromImage(QImage::fromData(icon.pData, static_cast<int>(icon.nSize))));
+
+    resize(MAIN_TEMPLATE_CLIENT.cx, MAIN_TEMPLATE_CLIENT.cy);
+    CreateControls();
+}
+
+CViewerDlg::~CViewerDlg()
+{
+    // The display thread reads the members: it must be gone before they are.
+    SetCaptureState(CAPTURE_LEAVE);
+    JoinDisplayThread();
+}
+
+QWidget* CViewerDlg::GetDlgItem(int nId) const
+{
+    const auto it = m_Controls.find(nId);
+    return it != m_Controls.end() ? it->second : nullptr;
+}
+
+std::string CViewerDlg::TitleText() const
+{
+    std::lock_guard lock(m_TitleMutex);
+    return m_szTitle;
+}
+
+void CViewerDlg::SetTitleText(const char* szTitle)
+{
+    std::lock_guard lock(m_TitleMutex);
+    std::snprintf(m_szTitle, sizeof m_szTitle, "%s", szTitle);
+}
+
+// ---------------------------------------------------------------------------
+// Controls of template 102
+
+void CViewerDlg::CreateControls()
+{
+    const QString staticColor = QStringLiteral("rgb(%1, %2, %3)")
+                                    .arg(GetRValue(kStaticBackground))
+                                    .arg(GetGValue(kStaticBackground))
+                                    .arg(GetBValue(kStaticBackground));
+    setStyleSheet(QStringLiteral("QLabel { background-color: %1; }"
+                                 "QGroupBox::title { background-color: %1; }")
+                      .arg(staticColor));
+
+    for (const ControlTemplate& control : MainWindowTemplate()) {
+        QWidget* pWidget = nullptr;
+        switch (control.kind) {
+        case ControlKind::Frame:
+            pWidget = new QWidget(this);
+            pWidget->setAttribute(Qt::WA_TransparentForMouseEvents);
+            break;
+        case ControlKind::GroupBox:
+            pWidget = new QGroupBox(Caption(control.nId), this);
+            break;
+        case ControlKind::PanelButton:
+            CreatePanelButton(control.nId, control.rc);
+            continue;
+        case ControlKind::ToggleButton:
+            CreateToggleButton(control.nId, control.rc);
+            continue;
+        case ControlKind::ComboBox: {
+            auto* pCombo = new QComboBox(this);
+            if (control.nId == IDC_ZOOM)
+                m_cbZoom = pCombo;
+            else
+                m_cbCalib = pCombo;
+            pWidget = pCombo;
+            break;
+        }
+        case ControlKind::Static:
+            pWidget = new QLabel(Caption(control.nId), this);
+            break;
+        case ControlKind::ListView:
+            m_lcResults = new QTableWidget(this);
+            pWidget = m_lcResults;
+            break;
+        case ControlKind::ScrollBar:
+            m_sbStrip = new QScrollBar(Qt::Horizontal, this);
+            pWidget = m_sbStrip;
+            break;
+        }
+        pWidget->setObjectName(QString::number(control.nId));
+        pWidget->setGeometry(ToQRect(control.rc));
+        m_Controls[control.nId] = pWidget;
+    }
+
+    for (const UiText& choice : ZoomChoices())
+        m_cbZoom->addItem(QString::fromUtf8(CurrentText(choice)));
+    m_cbZoom->setCurrentIndex(1);
+}
+
+void CViewerDlg::CreatePanelButton(int nId, const RECT& rc)
+{
+    auto faceOf = [this, nId](bool bEnabled, POINT& cell) {
+        PanelFaceState state;
+        state.bFrozen = m_bFrozen != 0;
+        state.bSaveOverlay = m_bSaveOverlay != 0;
+        state.bEnabled = bEnabled;
+        return PanelFaceCell(nId, state, cell);
+    };
+    const int nTool = ToolOfButton(nId);
+    auto isActiveTool = [this, nTool] { return nTool != 0 && m_nActiveTool == nTool; };
+    auto* pButton = new CPanelButton(nId, m_PanelSheet, PANEL_FACE_SIZE, faceOf, isActiveTool, this);
+    pButton->setText(Caption(nId));
+    pButton->setGeometry(ToQRect(rc));
+    m_Controls[nId] = pButton;
+}
+
+void CViewerDlg::CreateToggleButton(int nId, const RECT& rc)
+{
+    auto faceOf = [this, nId](bool, POINT& cell) {
+        return ToggleFaceCell(nId, m_bPanelVisible != 0, m_bThumbVisible != 0, cell);
+    };
+    auto* pButton = new CPanelButton(nId, m_ToggleSheet, TOGGLE_FACE_SIZE, faceOf, {}, this);
+    pButton->setGeometry(ToQRect(rc));
+    m_Controls[nId] = pButton;
+}
+
+void CViewerDlg::SetUpResultsList()
+{
+    m_lcResults->setColumnCount(4);
+    m_lcResults->setHorizontalHeaderLabels({QStringLiteral("No."), QString::fromUtf8(LoadUiString(IDS_COLUMN_TYPE)),
+                                            QString::fromUtf8(LoadUiString(IDS_COLUMN_RESULT)),
+                                            QString::fromUtf8(LoadUiString(IDS_COLUMN_UNIT))});
+    const int nWidths[] = {31, 60, 50, 40};
+    for (int i = 0; i < 4; ++i)
+        m_lcResults->setColumnWidth(i, nWidths[i]);
+    m_lcResults->verticalHeader()->hide();
+    m_lcResults->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lcResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lcResults->setShowGrid(true);
+}
+
+void CViewerDlg::SetUpCalibCombo()
+{
+    m_cbCalib->clear();
+    for (const CCalibEntry& entry : m_CalibList)
+        m_cbCalib->addItem(QString::fromUtf8(entry.m_szName));
+    m_cbCalib->setCurrentIndex(0);
+}
+
+void CViewerDlg::SetUpTooltips()
+{
+    for (const auto& [nControl, nString] : s_Tooltips) {
+        if (QWidget* pControl = GetDlgItem(nControl))
+            pControl->setToolTip(QString::fromUtf8(LoadUiString(nString)));
+    }
+}
+
+void CViewerDlg::UpdateThumbScrollRange()
+{
+    const QWidget* pGroup = GetDlgItem(IDC_STRIP_GROUP);
+    const ThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_nThumbCount, m_bThumbVisible != 0);
+    m_sbStrip->setVisible(range.bShow);
+    m_sbStrip->setRange(0, range.nMax);
+    m_sbStrip->setPageStep(range.nPage);
+}
+
+void CViewerDlg::DecodeUiPictures()
+{
+    m_PanelImage.LoadPngResource(IDB_PANEL, RT_PNG);
+    m_BackImage.LoadPngResource(IDB_BACKGROUND, RT_PNG);
+    m_IconImage.LoadPngResource(IDB_TOGGLES, RT_PNG);
+    m_PanelSheet = DibToQImage(m_PanelImage);
+    m_BackTile = DibToQImage(m_BackImage);
+    m_ToggleSheet = DibToQImage(m_IconImage);
+}
+
+// ---------------------------------------------------------------------------
+// Life of the window
+
+int CViewerDlg::DoModal()
+{
+    OnInitDialog();
+    return exec();
+}
+
+BOOL CViewerDlg::OnInitDialog()
+{
+    setWindowIcon(m_hIcon);
+    LoadSettings();
+    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    for (CCalibEntry& entry : m_CalibList)
+        entry.RecalcPixelSize();
+    ActivateCamera();
+    SetUpResultsList();
+    SetUpCalibCombo();
+    m_sbStrip->setValue(0);
+    UpdateThumbScrollRange();
+    if (g_bJapanese)
+        SetUpTooltips();
+    m_rcView = ToRect(GetDlgItem(IDC_VIEW_FRAME)->geometry());
+    m_nUiTimerId = startTimer(TIMER_UI_PERIOD_MS, Qt::PreciseTimer);
+    SetCaptureState(CAPTURE_RUNNING);
+    StartDisplayThread();
+    return TRUE;
+}
+
+void CViewerDlg::LoadSettings()
+{
+    m_SettingsFile.Load(m_Settings, m_CalibList);
+    // A stored zoom outside the six choices would leave the view without a factor.
+    if (m_Settings.m_Bai < 0 || m_Settings.m_Bai >= m_cbZoom->count())
+        m_Settings.m_Bai = 1;
+    m_cbZoom->setCurrentIndex(m_Settings.m_Bai);
+    DecodeUiPictures();
+}
+
+void CViewerDlg::SaveSettings()
+{
+    m_Settings.m_Bai = m_cbZoom->currentIndex();
+    WindowPlacement placement;
+    placement.bMaximized = isMaximized() ? 1 : 0;
+    placement.rcNormal = ToRect(isMaximized() ? normalGeometry() : geometry());
+    m_SettingsFile.Save(m_Settings, placement);
+}
+
+void CViewerDlg::showEvent(QShowEvent* pEvent)
+{
+    QDialog::showEvent(pEvent);
+    if (m_bPlacementRestored)
+        return;
+    m_bPlacementRestored = true;
+    const WindowPlacement placement = m_SettingsFile.LoadPlacement(ToRect(geometry()));
+    setGeometry(ToQRect(placement.rcNormal));
+    if (placement.bMaximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+bool CViewerDlg::OnClose()
+{
+    if (!g_bJapanese)
+        return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("終了確認"), QStringLiteral("終了しますか？"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+void CViewerDlg::closeEvent(QCloseEvent* pEvent)
+{
+    if (!OnClose()) {
+        pEvent->ignore();
+        return;
+    }
+    pEvent->accept();
+    done(QDialog::Rejected);
+}
+
+void CViewerDlg::reject()
+{
+    // Escape asks like the close box does instead of ending the program at once.
+    close();
+}
+
+void CViewerDlg::done(int nResult)
+{
+    QDialog::done(nResult);
+    OnDestroy();
+}
+
+void CViewerDlg::OnDestroy()
+{
+    if (m_bDestroyed)
+        return;
+    m_bDestroyed = true;
+    if (m_nUiTimerId != 0) {
+        killTimer(m_nUiTimerId);
+        m_nUiTimerId = 0;
+    }
+    StopCamera();
+    // The display thread ends before the settings are written, so nothing it
+    // changes (white-balance gains, exposure) can be half-written into the file.
+    SetCaptureState(CAPTURE_LEAVE);
+    JoinDisplayThread();
+    SaveSettings();
+}
+
+void CViewerDlg::timerEvent(QTimerEvent* pEvent)
+{
+    if (pEvent->timerId() == m_nUiTimerId)
+        OnTimer();
+    else
+        QDialog::timerEvent(pEvent);
+}
+
+void CViewerDlg::OnTimer()
+{
+    // 0 means "no tick yet", so a clock reading of 0 counts as 1.
+    const DWORD dwNow = timeGetTime();
+    m_dwLastTick.store(dwNow != 0 ? dwNow : 1);
+    setWindowTitle(QString::fromUtf8(TitleText()));
+    if (m_bRepaintAll) {
+        update();
+        m_bRepaintAll = 0;
+    }
+}
+
+void CViewerDlg::paintEvent(QPaintEvent*)
+{
+    if (m_BackTile.isNull())
+        return;
+    QPainter painter(this);
+    const int nColumns = width() / m_BackTile.width() + 1;
+    const int nRows = height() / m_BackTile.height() + 1;
+    for (int nRow = 0; nRow < nRows; ++nRow) {
+        for (int nColumn = 0; nColumn < nColumns; ++nColumn)
+            painter.drawImage(nColumn * m_BackTile.width(), nRow * m_BackTile.height(), m_BackTile);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Camera and display thread
+
+BOOL CViewerDlg::ActivateCamera()
+{
+    m_RawImage.Destroy();
+    m_ColorImage.Destroy();
+    m_RawImage.Create(m_Settings.EH, m_Settings.EV, 8);
+    m_ColorImage.Create(m_Settings.EH, m_Settings.EV, 24);
+    return TRUE;
+}
+
+void CViewerDlg::StopCamera()
+{
+    SetCaptureState(CAPTURE_IDLE);
+}
+
+void CViewerDlg::SetCaptureState(int nState)
+{
+    {
+        std::lock_guard lock(m_StateMutex);
+        m_nCaptureState.store(nState);
+    }
+    m_StateChanged.notify_all();
+}
+
+void CViewerDlg::WaitForCaptureState(int nSeen, DWORD dwMilliseconds)
+{
+    std::unique_lock lock(m_StateMutex);
+    m_StateChanged.wait_for(lock, std::chrono::milliseconds(dwMilliseconds),
+                            [this, nSeen] { return m_nCaptureState.load() != nSeen; });
+}
+
+void CViewerDlg::StartDisplayThread()
+{
+    m_hThreadDone = std::make_unique<CManualResetEvent>();
+    m_DisplayThread = std::thread([this] { CaptureThreadProc(); });
+}
+
+void CViewerDlg::JoinDisplayThread()
+{
+    if (!m_hThreadDone)
+        return;
+    m_hThreadDone->Wait();
+    m_DisplayThread.join();
+    m_hThreadDone.reset();
+}
+
+void CViewerDlg::CaptureThreadProc()
+{
+    CaptureLoop();
+    m_hThreadDone->Set();
+}
+
+BOOL CViewerDlg::CaptureLoop()
+{
+    // Wait for the window's message loop to run: the first UI tick.
+    for (int nState = m_nCaptureState.load(); nState != CAPTURE_LEAVE && m_dwLastTick.load() == 0;
+         nState = m_nCaptureState.load())
+        WaitForCaptureState(nState, 100);
+
+    for (int nState = m_nCaptureState.load(); nState != CAPTURE_LEAVE; nState = m_nCaptureState.load()) {
+        // Frames are processed only while the UI thread keeps ticking.
+        if (timeGetTime() - m_dwLastTick.load() > 500) {
+            WaitForCaptureState(nState, 10);
+            continue;
+        }
+        // No camera delivers frames yet: sleep until the state changes.
+        WaitForCaptureState(nState, 100);
+    }
+    return TRUE;
+}

@@ -1,0 +1,151 @@
+// The main window: owns the frame pictures, the user-interface pictures, the
+// settings, the calibration table and the controls of template 102, runs the
+// display thread and shuts everything down in order.
+#pragma once
+
+#include "app/calib/calib_entry.h"
+#include "app/imaging/dib_image.h"
+#include "app/shell/settings_file.h"
+#include "app/shell/viewer_settings.h"
+#include "platform/manual_reset_event.h"
+#include "platform/win_types.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QImage>
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class QComboBox;
+class QScrollBar;
+class QTableWidget;
+
+constexpr int TIMER_UI = 1224;
+constexpr int TIMER_UI_PERIOD_MS = 100;
+
+// Values of m_nCaptureState.
+constexpr int CAPTURE_LEAVE = 0;   // the display thread leaves its loop
+constexpr int CAPTURE_RUNNING = 1; // frames are processed
+constexpr int CAPTURE_IDLE = 2;    // camera stopped; the thread runs but processes nothing
+
+class CViewerDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // szSettingsFolder holds Vexilo.ini and, by default, the picture folder "bmp".
+    explicit CViewerDlg(const std::string& szSettingsFolder, QWidget* pParent = nullptr);
+    ~CViewerDlg() override;
+
+    // Initialises the window, runs it modally and tears it down when it ends.
+    int DoModal();
+
+    // Loads the settings, starts the camera and the display thread; TRUE.
+    BOOL OnInitDialog();
+
+    // The control with the given id, or nullptr.
+    QWidget* GetDlgItem(int nId) const;
+
+    int CaptureState() const { return m_nCaptureState.load(); }
+    bool IsDisplayThreadRunning() const { return m_hThreadDone != nullptr && !m_hThreadDone->IsSet(); }
+    std::string TitleText() const;
+
+    const CDibImage& RawImage() const { return m_RawImage; }
+    const CDibImage& ColorImage() const { return m_ColorImage; }
+    const CCalibList& CalibList() const { return m_CalibList; }
+    const CViewerSettings& Settings() const { return m_Settings; }
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+    void reject() override;
+    void done(int nResult) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+    void timerEvent(QTimerEvent* pEvent) override;
+
+    // Reads Vexilo.ini and decodes the user-interface pictures.
+    virtual void LoadSettings();
+    // Writes Vexilo.ini.
+    virtual void SaveSettings();
+
+private:
+    void CreateControls();
+    void CreatePanelButton(int nId, const RECT& rc);
+    void CreateToggleButton(int nId, const RECT& rc);
+    void SetUpResultsList();
+    void SetUpCalibCombo();
+    void SetUpTooltips();
+    void UpdateThumbScrollRange();
+    void DecodeUiPictures();
+
+    bool OnClose();
+    void OnDestroy();
+    void OnTimer();
+
+    BOOL ActivateCamera();
+    void StopCamera();
+
+    void StartDisplayThread();
+    void JoinDisplayThread();
+    void CaptureThreadProc();
+    BOOL CaptureLoop();
+    void SetCaptureState(int nState);
+    // Sleeps up to dwMilliseconds or until m_nCaptureState differs from nSeen.
+    void WaitForCaptureState(int nSeen, DWORD dwMilliseconds);
+    void SetTitleText(const char* szTitle);
+
+    // Frame pictures: the raw mosaic and the colour result of processing.
+    CDibImage m_RawImage;
+    CDibImage m_ColorImage;
+    // User-interface pictures (PNG resources 157, 158, 159) and their Qt copies.
+    CDibImage m_PanelImage;
+    CDibImage m_BackImage;
+    CDibImage m_IconImage;
+    QImage m_PanelSheet;
+    QImage m_BackTile;
+    QImage m_ToggleSheet;
+
+    CCalibList m_CalibList;
+    CViewerSettings m_Settings;
+    CSettingsFile m_SettingsFile;
+    bool m_bPlacementRestored = false;
+
+    // Capture state, written by the UI thread, read by the display thread;
+    // changed through SetCaptureState so a sleeping display thread wakes.
+    std::atomic<int> m_nCaptureState{CAPTURE_LEAVE};
+    std::mutex m_StateMutex; // pairs with m_StateChanged
+    std::condition_variable m_StateChanged;
+
+    int m_bFrozen = 0;
+    // timeGetTime() of the last TIMER_UI tick, 0 before the first; written by the
+    // UI thread, read by the display thread as its heartbeat.
+    std::atomic<DWORD> m_dwLastTick{0};
+    mutable std::mutex m_TitleMutex; // guards m_szTitle (display thread writes, UI thread reads)
+    char m_szTitle[256];
+
+    RECT m_rcView{};
+    int m_nZoom = 1;
+    int m_bPanelVisible = 1;
+    int m_bThumbVisible = 1;
+    int m_bRepaintAll = 0;
+    int m_bSaveOverlay = 0;
+    int m_nActiveTool = 0;
+    int m_nThumbCount = 0;
+
+    QIcon m_hIcon;
+    std::map<int, QWidget*> m_Controls; // owned by Qt as children of the window
+    QScrollBar* m_sbStrip = nullptr;
+    QComboBox* m_cbCalib = nullptr;
+    QTableWidget* m_lcResults = nullptr;
+    QComboBox* m_cbZoom = nullptr;
+
+    int m_nUiTimerId = 0;
+    bool m_bDestroyed = false;
+    // Signalled by the display thread as its last act; null while no thread runs.
+    std::unique_ptr<CManualResetEvent> m_hThreadDone;
+    std::thread m_DisplayThread;
+};

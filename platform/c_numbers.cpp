@@ -1,0 +1,26 @@
+#include "platform/c_numbers.h"
+
+#include <charconv>
+#include <cstring>
+
+std::string FormatFixed6(double dValue)
+{
+    char szBuffer[400]; // the largest double has 309 integer digits
+    const auto result = std::to_chars(szBuffer, szBuffer + sizeof szBuffer, dValue, std::chars_format::fixed, 6);
+    return std::string(szBuffer, result.ptr);
+}
+
+double ParseDecimal(const char* szText)
+{
+    if (szText == nullptr)
+        return 0.0;
+    const char* p = szText;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    // from_chars takes no '+'; a '-' it handles itself.
+    if (*p == '+' && p[1] != '-')
+        ++p;
+    double dValue = 0.0;
+    const auto result = std::from_chars(p, p + std::strlen(p), dValue, std::chars_format::general);
+    return result.ec == std::errc() ? dValue : 0.0;
+}

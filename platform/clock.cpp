@@ -1,0 +1,9 @@
+#include "platform/clock.h"
+
+#include <chrono>
+
+DWORD timeGetTime()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}

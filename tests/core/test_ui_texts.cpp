@@ -1,0 +1,106 @@
+#include "app/res/resources.h"
+#include "app/res/ui_texts.h"
+#include "app/shell/main_window_template.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+struct LanguageGuard {
+    explicit LanguageGuard(int bJapanese) { g_bJapanese = bJapanese; }
+    ~LanguageGuard() { g_bJapanese = 0; }
+};
+
+bool IsTooltip(int nId) { return nId >= 200 && nId <= 224; }
+
+} // namespace
+
+TEST(UiTexts, EveryStringHasBothLanguagesExceptJapaneseOnlyTooltips)
+{
+    std::set<int> ids;
+    for (const UiText& text : StringTable()) {
+        EXPECT_TRUE(ids.insert(text.nId).second) << "duplicate string " << text.nId;
+        ASSERT_NE(text.szJapanese, nullptr) << text.nId;
+        EXPECT_STRNE(text.szJapanese, "") << text.nId;
+        if (IsTooltip(text.nId)) {
+            EXPECT_EQ(text.szEnglish, nullptr) << "tooltips exist in the Japanese table only: " << text.nId;
+        } else {
+            ASSERT_NE(text.szEnglish, nullptr) << text.nId;
+            EXPECT_STRNE(text.szEnglish, "") << text.nId;
+        }
+    }
+    for (int nId = 1000; nId <= 1011; ++nId)
+        EXPECT_TRUE(ids.count(nId)) << "missing string " << nId;
+}
+
+TEST(UiTexts, EveryTemplateControlHasCaptionsInBothLanguagesAndViceVersa)
+{
+    std::set<int> templateIds;
+    for (const ControlTemplate& control : MainWindowTemplate())
+        templateIds.insert(control.nId);
+    std::set<int> textIds;
+    for (const UiText& text : MainWindowControls()) {
+        textIds.insert(text.nId);
+        ASSERT_NE(text.szEnglish, nullptr);
+        ASSERT_NE(text.szJapanese, nullptr);
+        EXPECT_EQ(std::string(text.szEnglish).empty(), std::string(text.szJapanese).empty()) << text.nId;
+    }
+    EXPECT_EQ(templateIds, textIds);
+    EXPECT_EQ(templateIds.size(), 30u);
+}
+
+TEST(UiTexts, LookupFollowsTheLanguageSwitch)
+{
+    {
+        LanguageGuard english(0);
+        EXPECT_STREQ(LoadUiString(IDS_ALREADY_RUNNING), "It has already startup");
+        EXPECT_STREQ(MainWindowCaption(IDC_LIVE), "LIVE");
+        EXPECT_STREQ(LoadUiString(200), "") << "no English tooltips";
+        EXPECT_STREQ(LoadUiString(9999), "");
+    }
+    {
+        LanguageGuard japanese(1);
+        EXPECT_STREQ(LoadUiString(IDS_ALREADY_RUNNING), "既に同系列のソフトが起動しているため起動できません");
+        EXPECT_STREQ(MainWindowCaption(IDC_LIVE), "ライブ映像");
+        EXPECT_STREQ(MainWindowCaption(IDC_TOOL_GROUP), "計測");
+        EXPECT_STREQ(LoadUiString(IDS_DEGREE), "°");
+    }
+}
+
+TEST(UiTexts, ZoomChoicesInOrder)
+{
+    const auto choices = ZoomChoices();
+    ASSERT_EQ(choices.size(), 6u);
+    const char* english[] = {"full-screen", "x1", "x2", "x4", "x8", "x16"};
+    const char* japanese[] = {"全画面表示", "１倍", "２倍", "４倍", "８倍", "16倍"};
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        EXPECT_STREQ(choices[i].szEnglish, english[i]);
+        EXPECT_STREQ(choices[i].szJapanese, japanese[i]);
+    }
+}
+
+TEST(Resources, PanelPictureFollowsTheLanguageOthersAreShared)
+{
+    ResourceBlock english, japanese, tile, missing;
+    {
+        LanguageGuard guard(0);
+        ASSERT_TRUE(FindResourceBlock(IDB_PANEL, RT_PNG, english));
+        ASSERT_TRUE(FindResourceBlock(IDB_BACKGROUND, RT_PNG, tile));
+    }
+    {
+        LanguageGuard guard(1);
+        ASSERT_TRUE(FindResourceBlock(IDB_PANEL, RT_PNG, japanese));
+        ResourceBlock tileJa;
+        ASSERT_TRUE(FindResourceBlock(IDB_BACKGROUND, RT_PNG, tileJa));
+        EXPECT_EQ(tileJa.pData, tile.pData);
+    }
+    EXPECT_NE(english.pData, japanese.pData);
+    EXPECT_GT(english.nSize, 8u);
+    EXPECT_FALSE(FindResourceBlock(IDB_PANEL, "Bitmap", missing));
+    EXPECT_FALSE(FindResourceBlock(4242, RT_PNG, missing));
+    EXPECT_TRUE(FindResourceBlock(IDR_MAINFRAME, RT_ICON_PNG, missing));
+    EXPECT_TRUE(FindResourceBlock(IDC_HAND_CURSOR, RT_CURSOR_PNG, missing));
+}

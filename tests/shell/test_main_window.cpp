@@ -1,0 +1,221 @@
+// Widget tests of the main window on Qt's offscreen platform.
+#include "app/res/ui_texts.h"
+#include "app/shell/main_window_template.h"
+#include "app/shell/viewer_dlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Answers the next modal message box with the button of the given role, and
+// remembers its text.
+class MessageBoxAnswer {
+public:
+    explicit MessageBoxAnswer(QMessageBox::StandardButton answer)
+    {
+        QTimer::singleShot(0, [this, answer] { Answer(answer); });
+    }
+    QString m_Title;
+    QString m_Text;
+    bool m_bSeen = false;
+
+private:
+    void Answer(QMessageBox::StandardButton answer)
+    {
+        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (pBox == nullptr) {
+            QTimer::singleShot(10, [this, answer] { Answer(answer); });
+            return;
+        }
+        m_bSeen = true;
+        m_Title = pBox->windowTitle();
+        m_Text = pBox->text();
+        pBox->button(answer)->click();
+    }
+};
+
+// Records what the shutdown had done when the settings were written.
+class CRecordingViewerDlg : public CViewerDlg {
+public:
+    explicit CRecordingViewerDlg(const std::string& szFolder) : CViewerDlg(szFolder) {}
+    bool m_bSaved = false;
+    bool m_bThreadRunningAtSave = true;
+    int m_nStateAtSave = -1;
+
+protected:
+    void SaveSettings() override
+    {
+        m_bSaved = true;
+        m_bThreadRunningAtSave = IsDisplayThreadRunning();
+        m_nStateAtSave = CaptureState();
+    }
+};
+
+void WaitForTicks(CViewerDlg& dlg)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(QString::fromStdString(dlg.TitleText()) == dlg.windowTitle(), 3000);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        g_bJapanese = 0;
+        m_pSettings = std::make_unique<QTemporaryDir>();
+    }
+    void cleanup() { g_bJapanese = 0; }
+
+    void everyControlExistsWithEnglishCaptions()
+    {
+        CViewerDlg dlg(Folder());
+        dlg.OnInitDialog();
+        for (const ControlTemplate& control : MainWindowTemplate()) {
+            QWidget* pWidget = dlg.GetDlgItem(control.nId);
+            QVERIFY2(pWidget != nullptr, qPrintable(QString::number(control.nId)));
+            QCOMPARE(pWidget->objectName(), QString::number(control.nId));
+            QVERIFY(pWidget->toolTip().isEmpty());
+        }
+        QCOMPARE(qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LIVE))->text(), QStringLiteral("LIVE"));
+        QCOMPARE(qobject_cast<QGroupBox*>(dlg.GetDlgItem(IDC_LOAD_GROUP))->title(), QStringLiteral("Load image"));
+        QCOMPARE(qobject_cast<QLabel*>(dlg.GetDlgItem(IDC_CALIB_LABEL))->text(), QStringLiteral("Calibration value"));
+        auto* pZoom = qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM));
+        QCOMPARE(pZoom->count(), 6);
+        QCOMPARE(pZoom->currentText(), QStringLiteral("x1"));
+        auto* pCalib = qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_CALIB_COMBO));
+        QCOMPARE(pCalib->count(), 10);
+        QCOMPARE(pCalib->itemText(9), QStringLiteral("Data10"));
+        QCOMPARE(pCalib->currentIndex(), 0);
+        auto* pList = qobject_cast<QTableWidget*>(dlg.GetDlgItem(IDC_RESULTS));
+        QCOMPARE(pList->columnCount(), 4);
+        QCOMPARE(pList->horizontalHeaderItem(0)->text(), QStringLiteral("No."));
+        QCOMPARE(pList->horizontalHeaderItem(2)->text(), QStringLiteral("Result"));
+        QCOMPARE(pList->columnWidth(1), 60);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Vexilo Version 1.510"));
+        QVERIFY2(!dlg.GetDlgItem(IDC_STRIP_SCROLL)->isVisibleTo(&dlg), "no thumbnails: no scroll bar");
+    }
+
+    void japaneseCaptionsAndTooltips()
+    {
+        g_bJapanese = 1;
+        CViewerDlg dlg(Folder());
+        dlg.OnInitDialog();
+        QCOMPARE(qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LIVE))->text(), QStringLiteral("ライブ映像"));
+        QCOMPARE(qobject_cast<QGroupBox*>(dlg.GetDlgItem(IDC_TOOL_GROUP))->title(), QStringLiteral("計測"));
+        QCOMPARE(qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->itemText(0), QStringLiteral("全画面表示"));
+        QCOMPARE(qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_CALIB_COMBO))->itemText(0), QStringLiteral("校正値1"));
+        QCOMPARE(dlg.GetDlgItem(IDC_LIVE)->toolTip(), QStringLiteral("カメラ映像の表示／非表示を切り替えます"));
+        QCOMPARE(dlg.GetDlgItem(IDC_ZOOM)->toolTip(), QStringLiteral("表示倍率を変更します"));
+        QCOMPARE(dlg.GetDlgItem(IDC_SCALE)->toolTip(), QStringLiteral("スケールの設定をします"));
+        const int nTipped[] = {1130, 1087, 1088, 1132, 1131, 1133, 1122, 1099, 1018, 1113, 1114,
+                               1115, 1120, 1121, 1119, 1116, 1117, 1127, 1124, 1128, 1125, 1118};
+        for (int nId : nTipped)
+            QVERIFY2(!dlg.GetDlgItem(nId)->toolTip().isEmpty(), qPrintable(QString::number(nId)));
+        QVERIFY(dlg.GetDlgItem(IDC_CALIB_LABEL)->toolTip().isEmpty());
+    }
+
+    void startUpCreatesFramesAndRunsTheDisplayThread()
+    {
+        CViewerDlg dlg(Folder());
+        QVERIFY(!dlg.IsDisplayThreadRunning());
+        dlg.OnInitDialog();
+        QVERIFY(dlg.IsDisplayThreadRunning());
+        QCOMPARE(dlg.CaptureState(), CAPTURE_RUNNING);
+        QCOMPARE(dlg.RawImage().Width(), 640);
+        QCOMPARE(dlg.RawImage().Height(), 480);
+        QCOMPARE(int(dlg.RawImage().BitCount()), 8);
+        QCOMPARE(int(dlg.ColorImage().BitCount()), 24);
+        dlg.show();
+        WaitForTicks(dlg);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Vexilo Version 1.510  Capture Time 0 GetImage Time 0  "
+                                                   "ShowImage Time 0  Frame per Second 0.0"));
+    }
+
+    void buttonFacesComeFromThePanelPicture()
+    {
+        CViewerDlg dlg(Folder());
+        dlg.OnInitDialog();
+        dlg.show();
+        QWidget* pLive = dlg.GetDlgItem(IDC_LIVE);
+        QWidget* pSave = dlg.GetDlgItem(IDC_SAVE);
+        const QImage live = pLive->grab().toImage();
+        const QImage save = pSave->grab().toImage();
+        QCOMPARE(live.size(), QSize(50, 53));
+        QVERIFY(live != save);
+    }
+
+    void englishWindowClosesAtOnceAndShutsDownInOrder()
+    {
+        CRecordingViewerDlg dlg(Folder());
+        dlg.OnInitDialog();
+        dlg.show();
+        WaitForTicks(dlg);
+        QVERIFY(dlg.close());
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(dlg.m_bSaved);
+        QVERIFY2(!dlg.m_bThreadRunningAtSave, "the display thread must end before the settings are written");
+        QCOMPARE(dlg.m_nStateAtSave, CAPTURE_LEAVE);
+        QVERIFY(!dlg.IsDisplayThreadRunning());
+    }
+
+    void japaneseCloseAsksAndNoKeepsTheWindow()
+    {
+        g_bJapanese = 1;
+        CRecordingViewerDlg dlg(Folder());
+        dlg.OnInitDialog();
+        dlg.show();
+        {
+            MessageBoxAnswer answer(QMessageBox::No);
+            QVERIFY(!dlg.close());
+            QVERIFY(answer.m_bSeen);
+            QCOMPARE(answer.m_Title, QStringLiteral("終了確認"));
+            QCOMPARE(answer.m_Text, QStringLiteral("終了しますか？"));
+        }
+        QVERIFY(dlg.isVisible());
+        QVERIFY(dlg.IsDisplayThreadRunning());
+        QVERIFY(!dlg.m_bSaved);
+        {
+            // Escape goes the same way as the close box.
+            MessageBoxAnswer answer(QMessageBox::No);
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+            QVERIFY(answer.m_bSeen);
+            QVERIFY(dlg.isVisible());
+        }
+        {
+            MessageBoxAnswer answer(QMessageBox::Yes);
+            QVERIFY(dlg.close());
+            QVERIFY(answer.m_bSeen);
+        }
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(dlg.m_bSaved);
+        QVERIFY(!dlg.IsDisplayThreadRunning());
+    }
+
+    void destroyingAnOpenWindowJoinsTheDisplayThread()
+    {
+        auto pDlg = std::make_unique<CViewerDlg>(Folder());
+        pDlg->OnInitDialog();
+        QVERIFY(pDlg->IsDisplayThreadRunning());
+        pDlg.reset(); // must not leave a thread running on freed members
+    }
+
+private:
+    std::string Folder() const { return m_pSettings->path().toStdString(); }
+
+    std::unique_ptr<QTemporaryDir> m_pSettings;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
