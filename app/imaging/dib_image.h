@@ -47,7 +47,8 @@ public:
     // the header's own biSize, capped at 108) from pHeader. FALSE on null, width <= 0 or
     // height <= 0 (a top-down header is refused), or a compression other than BI_RGB and
     // BI_BITFIELDS. Bit counts up to 8 give an 8-bit picture, 16, 24 and 32 a 24-bit one;
-    // the stored header then says 8 or 24, BI_RGB, no image size and no colours used.
+    // where the format changes, the stored header says 8 or 24 bits, BI_RGB, no image
+    // size and no colours used. The stored header's size field is 40.
     virtual BOOL CreateFromHeader(const BITMAPINFOHEADER* pHeader,
                                   std::size_t nHeaderBytes = sizeof(BITMAPINFOHEADER));
     // Same header, size and format as pOther, zero pixels; an 8-bit picture takes

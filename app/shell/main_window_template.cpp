@@ -30,7 +30,7 @@ constexpr LONG kToggleSize = 13;
 
 const ControlTemplate s_Template[] = {
     {IDC_VIEW_FRAME, ControlKind::Frame, {7, 7, 647, 487}},
-    {IDC_LOAD_GROUP, ControlKind::GroupBox, FromRight(11, 4, 204, 192)},
+    {IDC_LOAD_GROUP, ControlKind::GroupBox, FromRight(11, 5, 204, 191)},
     {IDC_TOOL_GROUP, ControlKind::GroupBox, FromRight(11, 206, 204, 278)},
     {IDC_STRIP_GROUP, ControlKind::GroupBox,
      {7, kClientBottom - 12 - kStripHeight, 7 + kClientRight - 228, kClientBottom - 12}},
@@ -56,7 +56,7 @@ const ControlTemplate s_Template[] = {
     {IDC_CSV, ControlKind::PanelButton, Face(kLeftColumn, kToolRow4)},
     {IDC_CALIB, ControlKind::PanelButton, Face(kMiddleColumn, kToolRow4)},
     {IDC_SCALE, ControlKind::PanelButton, Face(kRightColumn, kToolRow4)},
-    {IDC_CALIB_LABEL, ControlKind::Static, FromRight(122, kCalibRow + 3, 88, 18)},
+    {IDC_CALIB_LABEL, ControlKind::Static, FromRight(122, kCalibRow + 3, 96, 18)},
     {IDC_CALIB_COMBO, ControlKind::ComboBox, FromRight(22, kCalibRow, 96, 24)},
 
     {IDC_RESULTS, ControlKind::ListView, {kClientRight - 12 - 204, kResultsTop, kClientRight - 12, kClientBottom - 12}},

@@ -98,8 +98,10 @@ void CViewerDlg::CreateControls()
                                     .arg(GetRValue(kStaticBackground))
                                     .arg(GetGValue(kStaticBackground))
                                     .arg(GetBValue(kStaticBackground));
-    setStyleSheet(QStringLiteral("QLabel { background-color: %1; }"
-                                 "QGroupBox::title { background-color: %1; }")
+    setStyleSheet(QStringLiteral("QLabel { background-color: %1; font-size: 8pt; }"
+                                 "QGroupBox { border: 1px solid rgba(255, 255, 255, 150); border-radius: 4px; margin-top: 7px; }"
+                                 "QGroupBox::title { subcontrol-origin: margin; left: 8px;"
+                                 " padding: 0 3px; background-color: %1; }")
                       .arg(staticColor));
 
     for (const ControlTemplate& control : MainWindowTemplate()) {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTableWidget>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -201,6 +202,34 @@ private slots:
         QVERIFY(!dlg.isVisible());
         QVERIFY(dlg.m_bSaved);
         QVERIFY(!dlg.IsDisplayThreadRunning());
+    }
+
+    void settingsAreReadAtStartAndWrittenAtExit()
+    {
+        {
+            QFile ini(m_pSettings->filePath(QStringLiteral("Vexilo.ini")));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[Vexilo]\r\nm_Bai=3\r\nEH=320\r\nEV=240\r\nWindow_Left=40\r\nWindow_Top=30\r\n"
+                      "Window_Right=1040\r\nWindow_Bottom=780\r\n[CALIBRATION]\r\nname_0=Objective\r\n");
+        }
+        CViewerDlg dlg(Folder());
+        dlg.OnInitDialog();
+        QCOMPARE(qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->currentIndex(), 3);
+        QCOMPARE(dlg.RawImage().Width(), 320);
+        QCOMPARE(dlg.ColorImage().Height(), 240);
+        QCOMPARE(qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_CALIB_COMBO))->itemText(0), QStringLiteral("Objective"));
+        dlg.show();
+        QCOMPARE(dlg.geometry(), QRect(40, 30, 1000, 750));
+        qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->setCurrentIndex(2);
+        QVERIFY(dlg.close());
+
+        const QString iniPath = m_pSettings->filePath(QStringLiteral("Vexilo.ini"));
+        QSettings written(iniPath, QSettings::IniFormat);
+        QCOMPARE(written.value(QStringLiteral("Vexilo/m_Bai")).toInt(), 2);
+        QCOMPARE(written.value(QStringLiteral("Vexilo/EH")).toInt(), 320);
+        QCOMPARE(written.value(QStringLiteral("Vexilo/Window_Right")).toInt(), 1040);
+        QCOMPARE(written.value(QStringLiteral("Vexilo/savedir")).toString(), m_pSettings->filePath(QStringLiteral("bmp")));
+        QCOMPARE(written.value(QStringLiteral("CALIBRATION/name_0")).toString(), QStringLiteral("Objective"));
     }
 
     void destroyingAnOpenWindowJoinsTheDisplayThread()
