@@ -1,8 +1,123 @@
 #include "app/shell/view_layout.h"
 
+#include <algorithm>
+#include <iterator>
+
+int ZoomFactor(int nZoom)
+{
+    if (nZoom < 0 || nZoom >= static_cast<int>(std::size(s_nZoomFactor)))
+        return 1;
+    return s_nZoomFactor[nZoom];
+}
+
+RECT LayoutViewFrame(const ViewLayoutInput& in)
+{
+    const LONG nPanelMargin = in.bPanelVisible ? PANEL_MARGIN_SHOWN : PANEL_MARGIN_HIDDEN;
+    const LONG nStripMargin = in.bThumbVisible ? STRIP_MARGIN_SHOWN : STRIP_MARGIN_HIDDEN;
+    const LONG W = in.nPictureWidth;
+    const LONG H = in.nPictureHeight;
+    LONG nWidth = 0;
+    LONG nHeight = 0;
+    if (in.nZoom != ZOOM_FIT) {
+        const LONG f = ZoomFactor(in.nZoom);
+        nWidth = std::min<LONG>(in.rcClient.right - nPanelMargin, W * f);
+        nHeight = std::min<LONG>(in.rcClient.bottom - nStripMargin, H * f);
+    } else {
+        // Fit: the largest rectangle of the picture's aspect in the room.
+        LONG aw = in.rcClient.right - nPanelMargin - in.rcFrame.left;
+        LONG ah = in.rcClient.bottom - in.rcFrame.top - nStripMargin;
+        const long long nWide = static_cast<long long>(aw) * H;
+        const long long nTall = static_cast<long long>(ah) * W;
+        if (H > 0 && W > 0) {
+            if (nWide > nTall)
+                aw = static_cast<LONG>(static_cast<double>(ah) * W / H);
+            else if (nWide < nTall)
+                ah = static_cast<LONG>(static_cast<double>(aw) * H / W);
+        }
+        // The frame's extents are taken from the room's far corner, so they include
+        // the frame's own offset from the client area's corner.
+        nWidth = in.rcFrame.left + aw;
+        nHeight = in.rcFrame.top + ah;
+    }
+    return RECT{in.rcFrame.left, in.rcFrame.top, in.rcFrame.left + nWidth, in.rcFrame.top + nHeight};
+}
+
+void ClampScrollOffsets(ScrollOffsets& offsets, const RECT& rcView, int nFactor, int nPictureWidth,
+                        int nPictureHeight)
+{
+    if (offsets.x > 0)
+        offsets.x = 0;
+    if (offsets.y > 0)
+        offsets.y = 0;
+    const int f = nFactor > 0 ? nFactor : 1;
+    const double mx = (rcView.right - rcView.left) / f - nPictureWidth;
+    const double my = (rcView.bottom - rcView.top) / f - nPictureHeight;
+    if (mx > offsets.x)
+        offsets.x = mx;
+    if (my > offsets.y)
+        offsets.y = my;
+}
+
+RECT LayoutResultsList(const RECT& rcList, const RECT& rcClient)
+{
+    const LONG nWidth = rcList.right - rcList.left;
+    const LONG nLeft = rcClient.right - nWidth - 12;
+    return RECT{nLeft, rcList.top, nLeft + nWidth, rcClient.bottom - 12};
+}
+
+RECT LayoutStripPart(const RECT& rcPart, const RECT& rcClient, bool bPanelVisible)
+{
+    const LONG nHeight = rcPart.bottom - rcPart.top;
+    const LONG nWidth = rcClient.right - (bPanelVisible ? PANEL_MARGIN_SHOWN : PANEL_MARGIN_HIDDEN);
+    const LONG nTop = rcClient.bottom - nHeight - 12;
+    return RECT{rcPart.left, nTop, rcPart.left + nWidth, nTop + nHeight};
+}
+
+RECT MovePanelControl(const RECT& rcControl, const RECT& rcClient, LONG nFromRight)
+{
+    const LONG nWidth = rcControl.right - rcControl.left;
+    const LONG nRight = rcClient.right - nFromRight;
+    return RECT{nRight - nWidth, rcControl.top, nRight, rcControl.bottom};
+}
+
+void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const ScrollOffsets& offsets,
+                   int nPictureWidth, int nPictureHeight, double& x, double& y)
+{
+    if (nZoom != ZOOM_FIT) {
+        const double f = ZoomFactor(nZoom);
+        x = (1.0 / f) * (px - rcView.left) - offsets.x;
+        y = (1.0 / f) * (py - rcView.top) - offsets.y;
+        return;
+    }
+    const double nViewWidth = rcView.right - rcView.left;
+    const double nViewHeight = rcView.bottom - rcView.top;
+    x = nViewWidth != 0 ? nPictureWidth / nViewWidth * (px - rcView.left) : 0.0;
+    y = nViewHeight != 0 ? nPictureHeight / nViewHeight * (py - rcView.top) : 0.0;
+}
+
+PanAnchor BeginPan(int px, int py, int nFactor, const ScrollOffsets& offsets)
+{
+    const int f = nFactor > 0 ? nFactor : 1;
+    return PanAnchor{px / f - offsets.x, py / f - offsets.y};
+}
+
+void MovePan(int px, int py, int nFactor, const PanAnchor& anchor, const RECT& rcView, int nPictureWidth,
+             int nPictureHeight, ScrollOffsets& offsets)
+{
+    const int f = nFactor > 0 ? nFactor : 1;
+    offsets.x = px / f - anchor.x;
+    offsets.y = py / f - anchor.y;
+    ClampScrollOffsets(offsets, rcView, f, nPictureWidth, nPictureHeight);
+}
+
+int VisibleThumbs(int nGroupWidth)
+{
+    return (nGroupWidth - 8) / (THUMB_CELL_WIDTH + THUMB_CELL_GAP);
+}
+
 ThumbScrollRange ComputeThumbScrollRange(int nGroupWidth, int nThumbs, bool bThumbVisible)
 {
-    const int nPage = (nGroupWidth - 8) / (THUMB_CELL_WIDTH + THUMB_CELL_GAP) + 1;
+    const int nPage = VisibleThumbs(nGroupWidth) + 1;
     ThumbScrollRange range;
     if (nPage < nThumbs + 1) {
         range.bShow = bThumbVisible;

@@ -1,9 +1,80 @@
-// Layout arithmetic of the main window that needs no window system.
+// Layout arithmetic of the main window that needs no window system: sizing the
+// picture view for the zoom, keeping the scroll offsets in range, mapping window
+// points to picture coordinates, panning, and the thumbnail strip's scroll bar.
 #pragma once
+
+#include "platform/win_types.h"
 
 constexpr int THUMB_CELL_WIDTH = 140;
 constexpr int THUMB_CELL_HEIGHT = 105;
 constexpr int THUMB_CELL_GAP = 6;
+
+// Magnification of each zoom choice; choice 0 (fit to window) uses 1 where a
+// factor is needed.
+constexpr int s_nZoomFactor[] = {1, 1, 2, 4, 8, 16, 32, 64};
+constexpr int ZOOM_FIT = 0;
+constexpr int ZOOM_CHOICES = 6;
+
+// Room kept free right of the view (the panel) and below it (the strip).
+constexpr LONG PANEL_MARGIN_SHOWN = 228;
+constexpr LONG PANEL_MARGIN_HIDDEN = 24;
+constexpr LONG STRIP_MARGIN_SHOWN = 175;
+constexpr LONG STRIP_MARGIN_HIDDEN = 20;
+
+// Factor of zoom choice nZoom; out-of-range choices count as x1.
+int ZoomFactor(int nZoom);
+
+// The view's scroll offsets in picture pixels ("m_Bai_X", "m_Bai_Y"): the picture
+// pixel at the view's top-left corner is (-x, -y).
+struct ScrollOffsets {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+struct ViewLayoutInput {
+    RECT rcFrame;        // the view frame's current rectangle (client coordinates)
+    RECT rcClient;       // the client area
+    int nZoom;           // zoom choice
+    int nPictureWidth;   // shown picture
+    int nPictureHeight;
+    bool bPanelVisible;
+    bool bThumbVisible;
+};
+
+// The view frame's new rectangle: same top-left corner, sized for the zoom.
+RECT LayoutViewFrame(const ViewLayoutInput& in);
+
+// Keeps the offsets in range for a view of rcView showing a W x H picture at factor
+// f: above 0 becomes 0, below (view extent / f - picture extent) becomes that bound.
+void ClampScrollOffsets(ScrollOffsets& offsets, const RECT& rcView, int nFactor, int nPictureWidth,
+                        int nPictureHeight);
+
+// The results list keeps its top and width, sits 12 pixels from the right edge and
+// reaches 12 pixels above the bottom.
+RECT LayoutResultsList(const RECT& rcList, const RECT& rcClient);
+
+// The strip's group box and scroll bar keep their x and height, end 12 pixels above
+// the bottom and are as wide as the client area less the panel's margin.
+RECT LayoutStripPart(const RECT& rcPart, const RECT& rcClient, bool bPanelVisible);
+
+// A control of the right-hand panel keeps its top and size and moves so that its
+// right edge lies nFromRight pixels left of the client area's right edge.
+RECT MovePanelControl(const RECT& rcControl, const RECT& rcClient, LONG nFromRight);
+
+// Picture coordinates (x right, y down, picture pixels) of client point (px, py)
+// over the view rcView showing a W x H picture.
+void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const ScrollOffsets& offsets,
+                   int nPictureWidth, int nPictureHeight, double& x, double& y);
+
+// Panning a magnified view with the mouse: the anchor is taken at button-down,
+// every move places the picture so that the anchor stays under the pointer.
+struct PanAnchor {
+    double x = 0.0;
+    double y = 0.0;
+};
+PanAnchor BeginPan(int px, int py, int nFactor, const ScrollOffsets& offsets);
+void MovePan(int px, int py, int nFactor, const PanAnchor& anchor, const RECT& rcView, int nPictureWidth,
+             int nPictureHeight, ScrollOffsets& offsets);
 
 struct ThumbScrollRange {
     bool bShow = false; // scroll bar shown
@@ -14,3 +85,6 @@ struct ThumbScrollRange {
 // Scroll range of the thumbnail strip for nThumbs thumbnails in a strip group
 // box nGroupWidth pixels wide: a bar only when they do not all fit.
 ThumbScrollRange ComputeThumbScrollRange(int nGroupWidth, int nThumbs, bool bThumbVisible);
+
+// Thumbnails that fit side by side in the strip.
+int VisibleThumbs(int nGroupWidth);

@@ -2,7 +2,6 @@
 #include "app/res/ui_texts.h"
 #include "app/shell/main_window_template.h"
 #include "app/shell/panel_faces.h"
-#include "app/shell/view_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -95,20 +94,6 @@ TEST(PanelFaces, TogglesAndTools)
     EXPECT_EQ(ToolOfButton(IDC_ARIA), 2);
     EXPECT_EQ(ToolOfButton(IDC_ANGLE), 6);
     EXPECT_EQ(ToolOfButton(IDC_SAVE), 0);
-}
-
-TEST(ViewLayout, ThumbScrollBarOnlyWhenThumbnailsOverflow)
-{
-    // A strip 672 wide holds (672 - 8) / 146 + 1 = 5 cells.
-    EXPECT_FALSE(ComputeThumbScrollRange(672, 0, true).bShow);
-    EXPECT_FALSE(ComputeThumbScrollRange(672, 4, true).bShow);
-    const ThumbScrollRange range = ComputeThumbScrollRange(672, 5, true);
-    EXPECT_TRUE(range.bShow);
-    EXPECT_EQ(range.nMax, 5);
-    EXPECT_EQ(range.nPage, 5);
-    const ThumbScrollRange hidden = ComputeThumbScrollRange(672, 9, false);
-    EXPECT_FALSE(hidden.bShow) << "no bar while the strip is hidden";
-    EXPECT_EQ(hidden.nMax, 9);
 }
 
 TEST(CalibList, DefaultEntriesAreNamedPerLanguageAndGiveHalfMillimetrePerPixel)

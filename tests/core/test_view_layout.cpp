@@ -1,0 +1,139 @@
+#include "app/shell/view_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A client area whose room for the view is 1000 x 700 with panel and strip shown.
+constexpr RECT kClient{0, 0, 1000 + PANEL_MARGIN_SHOWN, 700 + STRIP_MARGIN_SHOWN};
+
+ViewLayoutInput Input(int nZoom, int W, int H, RECT rcFrame = RECT{0, 0, 10, 10})
+{
+    return ViewLayoutInput{rcFrame, kClient, nZoom, W, H, true, true};
+}
+
+} // namespace
+
+TEST(ViewLayout, MagnifiedViewFillsTheRoomAndOffsetsStayInRange)
+{
+    const RECT rcView = LayoutViewFrame(Input(2, 640, 480));
+    EXPECT_EQ(rcView.Width(), 1000);
+    EXPECT_EQ(rcView.Height(), 700);
+
+    ScrollOffsets offsets{-500.0, 25.0};
+    ClampScrollOffsets(offsets, rcView, 2, 640, 480);
+    EXPECT_DOUBLE_EQ(offsets.x, -140.0);
+    EXPECT_DOUBLE_EQ(offsets.y, 0.0);
+    offsets = {-70.5, -500.0};
+    ClampScrollOffsets(offsets, rcView, 2, 640, 480);
+    EXPECT_DOUBLE_EQ(offsets.x, -70.5);
+    EXPECT_DOUBLE_EQ(offsets.y, -130.0);
+}
+
+TEST(ViewLayout, SmallPictureAtX1GetsItsOwnSizeAndNoScrolling)
+{
+    const RECT rcView = LayoutViewFrame(Input(1, 320, 240, RECT{7, 7, 100, 100}));
+    EXPECT_EQ(rcView, (RECT{7, 7, 327, 247}));
+    ScrollOffsets offsets{-30.0, -10.0};
+    ClampScrollOffsets(offsets, rcView, 1, 320, 240);
+    EXPECT_DOUBLE_EQ(offsets.x, 0.0);
+    EXPECT_DOUBLE_EQ(offsets.y, 0.0);
+}
+
+TEST(ViewLayout, HidingPanelAndStripWidensAndHeightensTheRoom)
+{
+    ViewLayoutInput in = Input(1, 4000, 3000);
+    const RECT rcBoth = LayoutViewFrame(in);
+    in.bPanelVisible = false;
+    const RECT rcNoPanel = LayoutViewFrame(in);
+    in.bThumbVisible = false;
+    const RECT rcNeither = LayoutViewFrame(in);
+    EXPECT_EQ(rcNoPanel.Width() - rcBoth.Width(), 204);
+    EXPECT_EQ(rcNoPanel.Height(), rcBoth.Height());
+    EXPECT_EQ(rcNeither.Height() - rcNoPanel.Height(), 155);
+}
+
+TEST(ViewLayout, FitKeepsThePictureAspect)
+{
+    // Room 1000 x 700 right of and below the frame's corner (0, 0): 4:3 fits 933 x 700.
+    const RECT rcWide = LayoutViewFrame(Input(ZOOM_FIT, 640, 480));
+    EXPECT_EQ(rcWide.Width(), 933);
+    EXPECT_EQ(rcWide.Height(), 700);
+    // A tall picture is limited by the height, a wide one by the width.
+    const RECT rcBanner = LayoutViewFrame(Input(ZOOM_FIT, 2000, 100));
+    EXPECT_EQ(rcBanner.Width(), 1000);
+    EXPECT_EQ(rcBanner.Height(), 50);
+    // The frame's own corner offset is part of its extents: room 993 x 693 fits
+    // 990 x 693 of a 10:7 picture.
+    const RECT rcOffset = LayoutViewFrame(Input(ZOOM_FIT, 1000, 700, RECT{7, 7, 8, 8}));
+    EXPECT_EQ(rcOffset.Width(), 7 + 990);
+    EXPECT_EQ(rcOffset.Height(), 7 + 693);
+}
+
+TEST(ViewLayout, WindowToImageAtTheViewCorner)
+{
+    const RECT rcView{7, 7, 1007, 707};
+    const ScrollOffsets offsets{-40.0, -25.5};
+    double x = 0, y = 0;
+    WindowToImage(7, 7, rcView, 3, offsets, 640, 480, x, y);
+    EXPECT_DOUBLE_EQ(x, 40.0);
+    EXPECT_DOUBLE_EQ(y, 25.5);
+    WindowToImage(7 + 8, 7 + 4, rcView, 3, offsets, 640, 480, x, y);
+    EXPECT_DOUBLE_EQ(x, 42.0) << "x4: 8 window pixels are 2 picture pixels";
+    EXPECT_DOUBLE_EQ(y, 26.5);
+    WindowToImage(7, 7, rcView, ZOOM_FIT, offsets, 640, 480, x, y);
+    EXPECT_DOUBLE_EQ(x, 0.0);
+    EXPECT_DOUBLE_EQ(y, 0.0);
+    WindowToImage(507, 357, rcView, ZOOM_FIT, offsets, 640, 480, x, y);
+    EXPECT_DOUBLE_EQ(x, 320.0);
+    EXPECT_DOUBLE_EQ(y, 240.0);
+}
+
+TEST(ViewLayout, PanningKeepsTheAnchorUnderThePointerWithinRange)
+{
+    const RECT rcView{0, 0, 1000, 700};
+    ScrollOffsets offsets{-100.0, -50.0};
+    const PanAnchor anchor = BeginPan(400, 300, 2, offsets);
+    MovePan(380, 290, 2, anchor, rcView, 640, 480, offsets);
+    EXPECT_DOUBLE_EQ(offsets.x, -110.0);
+    EXPECT_DOUBLE_EQ(offsets.y, -55.0);
+    MovePan(0, 0, 2, anchor, rcView, 640, 480, offsets);
+    EXPECT_DOUBLE_EQ(offsets.x, -140.0) << "clamped at the picture's right edge";
+    EXPECT_DOUBLE_EQ(offsets.y, -130.0);
+    MovePan(999, 699, 2, anchor, rcView, 640, 480, offsets);
+    EXPECT_DOUBLE_EQ(offsets.x, 0.0);
+    EXPECT_DOUBLE_EQ(offsets.y, 0.0);
+}
+
+TEST(ViewLayout, SideControlsFollowTheRightAndBottomEdges)
+{
+    const RECT rcClient{0, 0, 1200, 800};
+    EXPECT_EQ(MovePanelControl(RECT{700, 22, 750, 75}, rcClient, 143), (RECT{1007, 22, 1057, 75}));
+    EXPECT_EQ(LayoutResultsList(RECT{684, 490, 888, 678}, rcClient), (RECT{984, 490, 1188, 788}));
+    EXPECT_EQ(LayoutStripPart(RECT{7, 528, 679, 678}, rcClient, true), (RECT{7, 638, 7 + 972, 788}));
+    EXPECT_EQ(LayoutStripPart(RECT{7, 528, 679, 678}, rcClient, false).Width(), 1176);
+}
+
+TEST(ViewLayout, ThumbScrollBarOnlyWhenThumbnailsOverflow)
+{
+    // A strip 672 wide holds (672 - 8) / 146 = 4 cells, page 5.
+    EXPECT_EQ(VisibleThumbs(672), 4);
+    EXPECT_FALSE(ComputeThumbScrollRange(672, 0, true).bShow);
+    EXPECT_FALSE(ComputeThumbScrollRange(672, 4, true).bShow);
+    const ThumbScrollRange range = ComputeThumbScrollRange(672, 5, true);
+    EXPECT_TRUE(range.bShow);
+    EXPECT_EQ(range.nMax, 5);
+    EXPECT_EQ(range.nPage, 5);
+    const ThumbScrollRange hidden = ComputeThumbScrollRange(672, 9, false);
+    EXPECT_FALSE(hidden.bShow) << "no bar while the strip is hidden";
+    EXPECT_EQ(hidden.nMax, 9);
+}
+
+TEST(ViewLayout, ZoomFactors)
+{
+    EXPECT_EQ(ZoomFactor(0), 1);
+    EXPECT_EQ(ZoomFactor(1), 1);
+    EXPECT_EQ(ZoomFactor(5), 16);
+    EXPECT_EQ(ZoomFactor(-1), 1);
+    EXPECT_EQ(ZoomFactor(99), 1);
+}
