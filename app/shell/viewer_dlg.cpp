@@ -3,6 +3,7 @@
 #include "app/res/resources.h"
 #include "app/res/ui_texts.h"
 #include "app/shell/dib_qimage.h"
+#include "app/shell/qt_geometry.h"
 #include "app/shell/main_window_template.h"
 #include "app/shell/panel_button.h"
 #include "app/shell/panel_faces.h"
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimerEvent>
 
@@ -41,10 +43,6 @@ constexpr std::pair<int, int> s_Tooltips[] = {
     {IDC_CLEAR, 215},   {IDC_COLOR, 216},       {IDC_CSV, 217},     {IDC_CALIB, 218},   {IDC_SCALE, 224},
     {IDC_CALIB_COMBO, 219}, {IDC_RESULTS, 220},
 };
-
-QRect ToQRect(const RECT& rc) { return QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top); }
-
-RECT ToRect(const QRect& rc) { return RECT{rc.left(), rc.top(), rc.left() + rc.width(), rc.top() + rc.height()}; }
 
 QString Caption(int nId) { return QString::fromUtf8(MainWindowCaption(nId)); }
 
@@ -149,6 +147,12 @@ void CViewerDlg::CreateControls()
     for (const UiText& choice : ZoomChoices())
         m_cbZoom->addItem(QString::fromUtf8(CurrentText(choice)));
     m_cbZoom->setCurrentIndex(1);
+    connect(m_cbZoom, &QComboBox::currentIndexChanged, this, [this] { OnZoomChanged(); });
+    connect(m_sbStrip, &QScrollBar::actionTriggered, this, [this](int nAction) { OnStripScrollAction(nAction); });
+    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_PANEL_TOGGLE)), &QAbstractButton::clicked, this,
+            [this] { OnPanelToggle(); });
+    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_STRIP_TOGGLE)), &QAbstractButton::clicked, this,
+            [this] { OnStripToggle(); });
 }
 
 void CViewerDlg::CreatePanelButton(int nId, const RECT& rc)
@@ -209,15 +213,6 @@ void CViewerDlg::SetUpTooltips()
     }
 }
 
-void CViewerDlg::UpdateThumbScrollRange()
-{
-    const QWidget* pGroup = GetDlgItem(IDC_STRIP_GROUP);
-    const ThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_nThumbCount, m_bThumbVisible != 0);
-    m_sbStrip->setVisible(range.bShow);
-    m_sbStrip->setRange(0, range.nMax);
-    m_sbStrip->setPageStep(range.nPage);
-}
-
 void CViewerDlg::DecodeUiPictures()
 {
     m_PanelImage.LoadPngResource(IDB_PANEL, RT_PNG);
@@ -251,7 +246,7 @@ BOOL CViewerDlg::OnInitDialog()
     UpdateThumbScrollRange();
     if (g_bJapanese)
         SetUpTooltips();
-    m_rcView = ToRect(GetDlgItem(IDC_VIEW_FRAME)->geometry());
+    RecalcLayout();
     m_nUiTimerId = startTimer(TIMER_UI_PERIOD_MS, Qt::PreciseTimer);
     SetCaptureState(CAPTURE_RUNNING);
     StartDisplayThread();
@@ -264,13 +259,23 @@ void CViewerDlg::LoadSettings()
     // A stored zoom outside the six choices would leave the view without a factor.
     if (m_Settings.m_Bai < 0 || m_Settings.m_Bai >= m_cbZoom->count())
         m_Settings.m_Bai = 1;
-    m_cbZoom->setCurrentIndex(m_Settings.m_Bai);
+    {
+        const QSignalBlocker quiet(m_cbZoom);
+        m_cbZoom->setCurrentIndex(m_Settings.m_Bai);
+    }
+    {
+        std::lock_guard lock(m_ViewMutex);
+        m_View.offsets = ScrollOffsets{m_Settings.m_Bai_X, m_Settings.m_Bai_Y};
+    }
     DecodeUiPictures();
 }
 
 void CViewerDlg::SaveSettings()
 {
     m_Settings.m_Bai = m_cbZoom->currentIndex();
+    const ScrollOffsets offsets = ViewSnapshot().offsets;
+    m_Settings.m_Bai_X = offsets.x;
+    m_Settings.m_Bai_Y = offsets.y;
     WindowPlacement placement;
     placement.bMaximized = isMaximized() ? 1 : 0;
     placement.rcNormal = ToRect(isMaximized() ? normalGeometry() : geometry());

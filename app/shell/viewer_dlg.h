@@ -5,7 +5,9 @@
 
 #include "app/calib/calib_entry.h"
 #include "app/imaging/dib_image.h"
+#include "app/shell/frame_handover.h"
 #include "app/shell/settings_file.h"
+#include "app/shell/view_layout.h"
 #include "app/shell/viewer_settings.h"
 #include "platform/manual_reset_event.h"
 #include "platform/win_types.h"
@@ -65,6 +67,7 @@ protected:
     void done(int nResult) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
 
     // Reads Vexilo.ini and decodes the user-interface pictures.
@@ -80,6 +83,17 @@ private:
     void SetUpCalibCombo();
     void SetUpTooltips();
     void UpdateThumbScrollRange();
+
+    // Layout of the view, the panel and the strip (viewer_dlg_layout.cpp).
+    void OnSize();
+    void RecalcLayout();
+    void OnZoomChanged();
+    void OnPanelToggle();
+    void OnStripToggle();
+    void OnStripScrollAction(int nAction);
+    RECT ClientRect() const;
+    // The picture the view shows: the colour result while any colour display is on.
+    const CDibImage& ShownImage() const;
     void DecodeUiPictures();
 
     bool OnClose();
@@ -127,8 +141,17 @@ private:
     mutable std::mutex m_TitleMutex; // guards m_szTitle (display thread writes, UI thread reads)
     char m_szTitle[256];
 
-    RECT m_rcView{};
-    int m_nZoom = 1;
+    // What the display thread needs to draw the view: written by the UI thread in
+    // RecalcLayout and while panning, read by the display thread once per frame.
+    struct ViewGeometry {
+        RECT rcView{};
+        int nZoom = 1;
+        ScrollOffsets offsets;
+    };
+    ViewGeometry ViewSnapshot() const;
+    mutable std::mutex m_ViewMutex; // guards m_View
+    ViewGeometry m_View;
+    CFrameHandover m_Handover;
     int m_bPanelVisible = 1;
     int m_bThumbVisible = 1;
     int m_bRepaintAll = 0;

@@ -232,6 +232,36 @@ private slots:
         QCOMPARE(written.value(QStringLiteral("CALIBRATION/name_0")).toString(), QStringLiteral("Objective"));
     }
 
+    void panelAndStripTogglesHideTheirControlsAndGiveTheViewRoom()
+    {
+        CViewerDlg dlg(Folder());
+        dlg.OnInitDialog();
+        dlg.resize(1100, 900);
+        qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->setCurrentIndex(5); // x16: the view takes all room
+        dlg.show();
+        QWidget* pFrame = dlg.GetDlgItem(IDC_VIEW_FRAME);
+        QCOMPARE(pFrame->width(), 1100 - 228);
+        QCOMPARE(pFrame->height(), 900 - 175);
+        QCOMPARE(dlg.GetDlgItem(IDC_LIVE)->geometry().right() + 1, 1100 - 143);
+        QCOMPARE(dlg.GetDlgItem(IDC_RESULTS)->geometry().bottom() + 1, 900 - 12);
+
+        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_PANEL_TOGGLE))->click();
+        QVERIFY(!dlg.GetDlgItem(IDC_LIVE)->isVisible());
+        QVERIFY(!dlg.GetDlgItem(IDC_RESULTS)->isVisible());
+        QVERIFY(dlg.GetDlgItem(IDC_PANEL_TOGGLE)->isVisible());
+        QCOMPARE(pFrame->width(), 1100 - 24);
+        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_STRIP_TOGGLE))->click();
+        QVERIFY(!dlg.GetDlgItem(IDC_STRIP_GROUP)->isVisible());
+        QCOMPARE(pFrame->height(), 900 - 20);
+        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_PANEL_TOGGLE))->click();
+        QVERIFY(dlg.GetDlgItem(IDC_LIVE)->isVisible());
+        QCOMPARE(pFrame->width(), 1100 - 228);
+
+        dlg.resize(1300, 700);
+        QCOMPARE(dlg.GetDlgItem(IDC_LIVE)->geometry().right() + 1, 1300 - 143);
+        QCOMPARE(dlg.GetDlgItem(IDC_STRIP_TOGGLE)->geometry().bottom() + 1, 700);
+    }
+
     void destroyingAnOpenWindowJoinsTheDisplayThread()
     {
         auto pDlg = std::make_unique<CViewerDlg>(Folder());

@@ -1,0 +1,128 @@
+// The main window's layout: the view sized for the zoom, the panel and the strip
+// following the window's edges, the two toggles and the strip's scroll bar.
+#include "app/shell/viewer_dlg.h"
+
+#include "app/shell/main_window_template.h"
+#include "app/shell/qt_geometry.h"
+
+#include <QComboBox>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTableWidget>
+
+namespace {
+
+// Controls the panel toggle shows and hides.
+constexpr int s_PanelControls[] = {
+    IDC_LOAD_GROUP, IDC_DIR,   IDC_SAVE,  IDC_LIVE,  IDC_THUMB,     IDC_TYPE,        IDC_SET,
+    IDC_WB,         IDC_ZOOM,  IDC_TOOL_GROUP, IDC_LINE, IDC_CIRCLE2, IDC_ARIA,      IDC_SUI,
+    IDC_DELETE,     IDC_CIRCLE, IDC_ANGLE, IDC_CLEAR, IDC_COLOR,     IDC_CALIB,       IDC_CSV,
+    IDC_SCALE,      IDC_CALIB_LABEL, IDC_CALIB_COMBO, IDC_RESULTS,
+};
+
+} // namespace
+
+RECT CViewerDlg::ClientRect() const { return RECT{0, 0, width(), height()}; }
+
+const CDibImage& CViewerDlg::ShownImage() const
+{
+    const bool bColor = m_Settings.m_BayerFlg || m_Settings.m_RGBFlg || m_Settings.m_YUVFlg;
+    return bColor ? m_ColorImage : m_RawImage;
+}
+
+CViewerDlg::ViewGeometry CViewerDlg::ViewSnapshot() const
+{
+    std::lock_guard lock(m_ViewMutex);
+    return m_View;
+}
+
+void CViewerDlg::resizeEvent(QResizeEvent* pEvent)
+{
+    QDialog::resizeEvent(pEvent);
+    OnSize();
+}
+
+void CViewerDlg::OnSize()
+{
+    QWidget* pFrame = GetDlgItem(IDC_VIEW_FRAME);
+    if (pFrame == nullptr)
+        return;
+    const RECT rcClient = ClientRect();
+    for (const PanelOffset& offset : PanelRightOffsets()) {
+        QWidget* pControl = GetDlgItem(offset.nId);
+        pControl->setGeometry(ToQRect(MovePanelControl(ToRect(pControl->geometry()), rcClient, offset.nFromRight)));
+    }
+    QWidget* pStripToggle = GetDlgItem(IDC_STRIP_TOGGLE);
+    pStripToggle->move(pStripToggle->x(), rcClient.bottom - pStripToggle->height());
+    RecalcLayout();
+    update();
+}
+
+void CViewerDlg::RecalcLayout()
+{
+    const RECT rcClient = ClientRect();
+    const CDibImage& shown = ShownImage();
+    const int nZoom = m_cbZoom->currentIndex();
+    QWidget* pFrame = GetDlgItem(IDC_VIEW_FRAME);
+    const ViewLayoutInput in{ToRect(pFrame->geometry()), rcClient, nZoom, shown.Width(), shown.Height(),
+                             m_bPanelVisible != 0, m_bThumbVisible != 0};
+    const RECT rcView = LayoutViewFrame(in);
+    pFrame->setGeometry(ToQRect(rcView));
+
+    m_lcResults->setGeometry(ToQRect(LayoutResultsList(ToRect(m_lcResults->geometry()), rcClient)));
+    for (int nId : {IDC_STRIP_GROUP, IDC_STRIP_SCROLL}) {
+        QWidget* pPart = GetDlgItem(nId);
+        pPart->setGeometry(ToQRect(LayoutStripPart(ToRect(pPart->geometry()), rcClient, m_bPanelVisible != 0)));
+    }
+    UpdateThumbScrollRange();
+
+    std::lock_guard lock(m_ViewMutex);
+    ClampScrollOffsets(m_View.offsets, rcView, ZoomFactor(nZoom), shown.Width(), shown.Height());
+    m_View.rcView = rcView;
+    m_View.nZoom = nZoom;
+}
+
+void CViewerDlg::OnZoomChanged()
+{
+    RecalcLayout();
+    m_bRepaintAll = 1;
+}
+
+void CViewerDlg::OnPanelToggle()
+{
+    m_bPanelVisible = !m_bPanelVisible;
+    for (int nId : s_PanelControls)
+        GetDlgItem(nId)->setVisible(m_bPanelVisible != 0);
+    RecalcLayout();
+    m_bRepaintAll = 1;
+}
+
+void CViewerDlg::OnStripToggle()
+{
+    m_bThumbVisible = !m_bThumbVisible;
+    GetDlgItem(IDC_STRIP_SCROLL)->setVisible(m_bThumbVisible != 0);
+    GetDlgItem(IDC_STRIP_GROUP)->setVisible(m_bThumbVisible != 0);
+    RecalcLayout();
+    m_bRepaintAll = 1;
+}
+
+void CViewerDlg::UpdateThumbScrollRange()
+{
+    const QWidget* pGroup = GetDlgItem(IDC_STRIP_GROUP);
+    const ThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_nThumbCount, m_bThumbVisible != 0);
+    m_sbStrip->setVisible(range.bShow);
+    // The range 0..nMax with a page of nPage lets the thumb reach nMax - nPage + 1.
+    m_sbStrip->setRange(0, std::max(0, range.nMax - range.nPage + 1));
+    m_sbStrip->setPageStep(range.nPage);
+}
+
+void CViewerDlg::OnStripScrollAction(int nAction)
+{
+    // A page moves by the thumbnails that fit, not by the page size.
+    const int nVisible = VisibleThumbs(GetDlgItem(IDC_STRIP_GROUP)->width());
+    if (nAction == QAbstractSlider::SliderPageStepAdd)
+        m_sbStrip->setSliderPosition(m_sbStrip->value() + nVisible);
+    else if (nAction == QAbstractSlider::SliderPageStepSub)
+        m_sbStrip->setSliderPosition(m_sbStrip->value() - nVisible);
+    GetDlgItem(IDC_STRIP_GROUP)->update();
+}
