@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Vexilo and runs the whole test suite: a normal build, then the same
-# tests under AddressSanitizer + UndefinedBehaviorSanitizer.
+# tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the tests of
+# threaded code (label "threads") under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,3 +19,8 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake --preset asan -DVEXILO_WERROR=ON
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1"
+cmake --preset tsan -DVEXILO_WERROR=ON
+cmake --build --preset tsan -j "$jobs" --target threaded_tests
+ctest --preset tsan -j "$jobs" -L threads
