@@ -2,14 +2,6 @@
 
 #include <utility>
 
-CDibImage& CFrameHandover::BeginFrame(int nWidth, int nHeight, int nBitCount)
-{
-    CDibImage& back = m_Pictures[m_nBack];
-    if (back.Width() != nWidth || back.Height() != nHeight || back.BitCount() != nBitCount)
-        back.Create(nWidth, nHeight, nBitCount);
-    return back;
-}
-
 void CFrameHandover::Publish()
 {
     std::lock_guard lock(m_Mutex);

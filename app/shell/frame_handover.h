@@ -15,9 +15,9 @@
 
 class CFrameHandover {
 public:
-    // Display thread: the back picture, created as nWidth x nHeight x nBitCount if it
-    // is not that already. Its old content is undefined.
-    CDibImage& BeginFrame(int nWidth, int nHeight, int nBitCount);
+    // Display thread: the back picture to draw into; it holds an older frame or
+    // nothing, and the caller re-creates it when the size or format must change.
+    CDibImage& Back() { return m_Pictures[m_nBack]; }
 
     // Display thread: makes the back picture the newest one for the UI.
     void Publish();

@@ -366,15 +366,16 @@ void CViewerDlg::OnTimer()
 
 void CViewerDlg::paintEvent(QPaintEvent*)
 {
-    if (m_BackTile.isNull())
-        return;
     QPainter painter(this);
-    const int nColumns = width() / m_BackTile.width() + 1;
-    const int nRows = height() / m_BackTile.height() + 1;
-    for (int nRow = 0; nRow < nRows; ++nRow) {
-        for (int nColumn = 0; nColumn < nColumns; ++nColumn)
-            painter.drawImage(nColumn * m_BackTile.width(), nRow * m_BackTile.height(), m_BackTile);
+    if (!m_BackTile.isNull()) {
+        const int nColumns = width() / m_BackTile.width() + 1;
+        const int nRows = height() / m_BackTile.height() + 1;
+        for (int nRow = 0; nRow < nRows; ++nRow) {
+            for (int nColumn = 0; nColumn < nColumns; ++nColumn)
+                painter.drawImage(nColumn * m_BackTile.width(), nRow * m_BackTile.height(), m_BackTile);
+        }
     }
+    PaintView(painter);
 }
 
 // ---------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 #include <thread>
 
 class QComboBox;
+class QPainter;
 class QScrollBar;
 class QTableWidget;
 
@@ -66,6 +67,7 @@ protected:
     void reject() override;
     void done(int nResult) override;
     void paintEvent(QPaintEvent* pEvent) override;
+    void PaintView(QPainter& painter);
     void showEvent(QShowEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
@@ -152,6 +154,7 @@ private:
     mutable std::mutex m_ViewMutex; // guards m_View
     ViewGeometry m_View;
     CFrameHandover m_Handover;
+    CDibImage m_UiView; // the view as the UI thread renders it while no frames come
     int m_bPanelVisible = 1;
     int m_bThumbVisible = 1;
     int m_bRepaintAll = 0;

@@ -3,9 +3,12 @@
 #include "app/shell/viewer_dlg.h"
 
 #include "app/shell/main_window_template.h"
+#include "app/shell/dib_qimage.h"
 #include "app/shell/qt_geometry.h"
+#include "app/shell/view_render.h"
 
 #include <QComboBox>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -125,4 +128,23 @@ void CViewerDlg::OnStripScrollAction(int nAction)
     else if (nAction == QAbstractSlider::SliderPageStepSub)
         m_sbStrip->setSliderPosition(m_sbStrip->value() - nVisible);
     GetDlgItem(IDC_STRIP_GROUP)->update();
+}
+
+void CViewerDlg::PaintView(QPainter& painter)
+{
+    const ViewGeometry view = ViewSnapshot();
+    const QRect rcView = ToQRect(view.rcView);
+    const CDibImage* pPicture = nullptr;
+    if (m_bFrozen) {
+        // No display thread: the frame pictures are the UI thread's alone.
+        if (RenderView(ShownImage(), view.rcView, view.nZoom, view.offsets, m_UiView))
+            pPicture = &m_UiView;
+    } else {
+        m_Handover.TakeNewest();
+        pPicture = &m_Handover.Front();
+    }
+    if (pPicture != nullptr && pPicture->IsCreated())
+        DrawDib(painter, rcView.topLeft(), *pPicture);
+    else
+        painter.fillRect(rcView, Qt::black);
 }
