@@ -1,0 +1,181 @@
+// Frame transfer: the transfer thread filling the ring, and the reader's side that
+// takes the newest completed frame.
+#include "app/camera/camera_device.h"
+
+#include "app/camera/raw_conversion.h"
+#include "driver/camera_protocol.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// Raises the calling thread above normal priority, as far as the system allows an
+// unprivileged process (a negative nice value needs CAP_SYS_NICE or RLIMIT_NICE);
+// otherwise it keeps normal priority. Frames are paced by the camera, so a thread at
+// normal priority still keeps up; the raise only guards against a busy machine.
+void RaiseTransferThreadPriority()
+{
+    constexpr int kHighestNice = -10;
+    const pid_t tid = static_cast<pid_t>(::syscall(SYS_gettid));
+    for (int nNice = kHighestNice; nNice < 0; nNice += 5) {
+        if (::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nNice) == 0)
+            return;
+    }
+}
+
+} // namespace
+
+int CCameraDevice::NextWriteSlot(int nSlot, int nReadSlot, int nSlotCount)
+{
+    // Never start the next frame in the slot the reader holds.
+    int nNext = (nSlot + 1) % nSlotCount;
+    if (nNext == nReadSlot)
+        nNext = (nNext + 1) % nSlotCount;
+    return nNext;
+}
+
+int CCameraDevice::StartCapture()
+{
+    if (m_bStopped.load() == 0)
+        return CAM_ERR_CAPTURING;
+    // No ring (its allocation failed): there is nowhere to put frames.
+    if (m_nBufferCount == 0)
+        return CAM_ERR_NO_MEMORY;
+    ReleaseEndedThread();
+    m_nCaptureBytes = m_bTenBit ? 2 * m_Geometry.m_nTransferSize : m_Geometry.m_nTransferSize;
+    m_hDoneEvent = std::make_unique<CManualResetEvent>();
+    m_nThreadError.store(0);
+    m_nWriteSlot.store(0);
+    m_nReadSlot.store(0);
+    m_bStopped.store(0);
+    m_TransferThread = std::thread([this] { TransferThread(); });
+    return CAM_OK;
+}
+
+int CCameraDevice::StopCapture()
+{
+    if (m_bStopped.exchange(1) == 1) {
+        // Not running, or the thread ended by itself: release what it left.
+        ReleaseEndedThread();
+        return CAM_OK;
+    }
+    m_FrameCompleted.notify_all();
+    ReleaseEndedThread();
+    return m_nThreadError.load();
+}
+
+void CCameraDevice::ReleaseEndedThread()
+{
+    if (!m_hDoneEvent)
+        return;
+    m_hDoneEvent->Wait();
+    m_TransferThread.join();
+    m_hDoneEvent.reset();
+}
+
+void CCameraDevice::TransferThread()
+{
+    RaiseTransferThreadPriority();
+    int nError = CAM_ERR_NO_HANDLE;
+    const CDeviceHandle device = OpenDevice();
+    if (device.IsValid()) {
+        nError = CAM_OK;
+        const CAM_MESSAGE frameCommand = CamBuildCommand(CAM_CMD_FRAME);
+        while (m_bStopped.load() == 0) {
+            const int nSlot = m_nWriteSlot.load();
+            // The driver takes the direction from the pipe, not from the request code:
+            // the command goes out with the read code, the frame comes in with the write code.
+            DWORD nPipe = CAM_PIPE_COMMAND;
+            CAM_MESSAGE command = frameCommand;
+            device.IoControl(IOCTL_CAM_PIPE_READ, &nPipe, sizeof nPipe, command.data(), CAM_MESSAGE_SIZE);
+            nPipe = CAM_PIPE_IMAGE;
+            DWORD dwMoved = 0;
+            const NTSTATUS status = device.IoControl(IOCTL_CAM_PIPE_WRITE, &nPipe, sizeof nPipe, m_Slots[nSlot].get(),
+                                                     static_cast<DWORD>(m_nCaptureBytes), &dwMoved);
+            if (!NT_SUCCESS(status) || dwMoved != static_cast<DWORD>(m_nCaptureBytes))
+                nError = CAM_ERR_FRAME;
+            const int nNext = NextWriteSlot(nSlot, m_nReadSlot.load(), m_nBufferCount);
+            {
+                std::lock_guard lock(m_FrameMutex);
+                m_nWriteSlot.store(nNext);
+            }
+            m_FrameCompleted.notify_all();
+        }
+    }
+    m_nThreadError.store(nError);
+    {
+        std::lock_guard lock(m_FrameMutex);
+        m_bStopped.store(1);
+    }
+    m_FrameCompleted.notify_all();
+    m_hDoneEvent->Set();
+}
+
+BOOL CCameraDevice::IsFrameReady()
+{
+    if (m_nBufferCount == 0)
+        return FALSE;
+    int n = m_nWriteSlot.load();
+    const int r = m_nReadSlot.load();
+    if (n < r)
+        n += m_nBufferCount;
+    if (n - r <= 0)
+        return FALSE;
+    m_nReadSlot.store((n - 1) % m_nBufferCount);
+    return TRUE;
+}
+
+BOOL CCameraDevice::WaitFrameReady(DWORD dwMilliseconds)
+{
+    {
+        std::unique_lock lock(m_FrameMutex);
+        const int nSeen = m_nWriteSlot.load();
+        const int nRead = m_nReadSlot.load();
+        // A frame may be waiting already when the writer is more than one slot past the reader.
+        const bool bPending = nSeen != nRead;
+        if (!bPending && m_bStopped.load() == 0) {
+            m_FrameCompleted.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), [this, nSeen] {
+                return m_nWriteSlot.load() != nSeen || m_bStopped.load() != 0;
+            });
+        }
+    }
+    return IsFrameReady();
+}
+
+int CCameraDevice::GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, BOOL bRaw, int nDstStride,
+                            std::size_t nDstSize)
+{
+    if (pDst == nullptr || m_nBufferCount == 0)
+        return CAM_ERR_NULL_BUFFER;
+    const RawGeometry& g = m_Geometry;
+    // The whole useful window must lie within the raw geometry.
+    if (g.m_nHEffective > g.m_nHTotal || g.m_nVEffective > g.m_nVTotal || g.m_nHEffective < 1 || g.m_nVEffective < 1)
+        return CAM_ERR_RECT_TOO_LARGE;
+
+    const int nPixelBytes = bRaw ? (m_bTenBit ? 2 : 1) : 3;
+    const int nRowBytes = g.m_nHEffective * nPixelBytes;
+    const int nStride = nDstStride > 0 ? nDstStride : nRowBytes;
+    if (nStride < nRowBytes || static_cast<std::size_t>(nStride) * (g.m_nVEffective - 1) + nRowBytes > nDstSize)
+        return CAM_ERR_NULL_BUFFER;
+
+    const int nSlot = m_nReadSlot.load();
+    const RawFrame frame{m_Slots[nSlot].get(), g, m_bTenBit != 0, m_nBayerPhase};
+    int nResult = CAM_OK;
+    if (bRaw) {
+        CopyRawWindow(frame, pDst, nStride);
+    } else if (!bDemosaic) {
+        ConvertRawToGrey(frame, pDst, nStride);
+    } else {
+        if (bAutoWhiteBalance)
+            MeasureRawWhiteBalance(frame, m_dGain);
+        if (!DemosaicRaw(frame, m_nDemosaicMode, m_dGain, pDst, nStride))
+            nResult = CAM_ERR_NO_MEMORY;
+    }
+    m_nReadSlot.store((nSlot + 1) % m_nBufferCount);
+    return nResult;
+}

@@ -1,0 +1,213 @@
+#include "app/camera/camera_device.h"
+
+#include "app/camera/camera_transfer.h"
+#include "driver/camera_protocol.h"
+
+#include <cstdio>
+#include <new>
+
+CCameraDevice::CCameraDevice(CDeviceNamespace& devices) : m_Devices(devices)
+{
+    for (int i = 0; i < CAM_MAX_DEVICES; ++i) {
+        char szPath[64];
+        std::snprintf(szPath, sizeof szPath, "\\\\.\\%s-%d", m_szDeviceName, i);
+        m_bPresent[i] = CDeviceHandle(m_Devices, szPath).IsValid() ? 1 : 0;
+    }
+    m_nDeviceIndex = 0;
+    Initialize(0);
+}
+
+CCameraDevice::~CCameraDevice()
+{
+    StopCapture();
+    ReleaseEndedThread();
+}
+
+BOOL CCameraDevice::IsDevicePresent(int nIndex) const
+{
+    return nIndex >= 0 && nIndex < CAM_MAX_DEVICES && m_bPresent[nIndex];
+}
+
+CDeviceHandle CCameraDevice::OpenDevice() const
+{
+    return CDeviceHandle(m_Devices, m_szDevicePath);
+}
+
+int CCameraDevice::SendCommandOnce(const BYTE* pCommand, std::size_t nCount)
+{
+    const CDeviceHandle device = OpenDevice();
+    if (!device.IsValid())
+        return CAM_ERR_NO_HANDLE;
+    return SendCommand(device, pCommand, nCount);
+}
+
+int CCameraDevice::Initialize(int nIndex)
+{
+    m_Geometry = RawGeometry::Reset();
+    m_dGain[0] = m_dGain[1] = m_dGain[2] = 1.0;
+    m_bTenBit = 0;
+    m_nDemosaicMode = 0;
+    m_nBayerPhase = 0;
+    // Eight devices are probed; index 8 names a ninth path that is never present.
+    if (nIndex < 0 || nIndex > CAM_MAX_DEVICES)
+        return CAM_ERR_BAD_INDEX;
+    m_nDeviceIndex = nIndex;
+    std::snprintf(m_szDevicePath, sizeof m_szDevicePath, "\\\\.\\%s-%d", m_szDeviceName, m_nDeviceIndex);
+    SetDataWidth(FALSE);
+    const BYTE nInit = CAM_CMD_INIT;
+    SendCommandOnce(&nInit, 1);
+    SetCaptureWindow(0, 0, CAM_SENSOR_WIDTH, CAM_SENSOR_HEIGHT, 0);
+    SetOutputMode(0);
+    return CAM_OK;
+}
+
+int CCameraDevice::SetCaptureWindow(int x, int y, int nWidth, int nHeight, int nDemosaicMode)
+{
+    if (x < 0 || y < 0 || nWidth < 4 || nHeight < 3 || x + nWidth > CAM_SENSOR_WIDTH ||
+        y + nHeight > CAM_SENSOR_HEIGHT || nDemosaicMode < 0 || nDemosaicMode > 3)
+        return CAM_ERR_BAD_WINDOW;
+    m_nDemosaicMode = nDemosaicMode;
+    m_nX = x;
+    m_nY = y;
+    m_nWidth = nWidth;
+    m_nHeight = nHeight;
+    const int nRingResult = AllocateRing(RawGeometry::ForWindow(nWidth, nHeight), CAM_RING_SLOTS);
+
+    const WORD nValues[] = {static_cast<WORD>(y + CAM_ROW_START_OFFSET), static_cast<WORD>(x + CAM_COLUMN_START_OFFSET),
+                            static_cast<WORD>(y + nHeight + CAM_ROW_END_OFFSET), CAM_COLUMN_END_VALUE,
+                            CAM_H_BLANK_VALUE, CAM_V_BLANK_VALUE};
+    for (int i = 0; i < 6; ++i)
+        WriteRegister(CAM_REG_ROW_START + i, nValues[i]);
+    m_nBayerPhase = 2 * (x % 2) + (y % 2);
+    return nRingResult == CAM_OK ? CAM_OK : CAM_ERR_NO_MEMORY;
+}
+
+int CCameraDevice::AllocateRing(const RawGeometry& geometry, int nSlots)
+{
+    const RawGeometry& g = geometry;
+    if (g.m_nHTotal < 1 || g.m_nHEffective < 1 || g.m_nHTotal < g.m_nHStart + g.m_nHEffective)
+        return CAM_ERR_RING_H;
+    if (g.m_nVTotal < 1 || g.m_nVEffective < 1 || g.m_nVTotal < g.m_nVStart + g.m_nVEffective)
+        return CAM_ERR_RING_V;
+    if (nSlots < 2)
+        return 1;
+    FreeRing();
+    m_Geometry = geometry;
+    m_Geometry.m_nTransferSize = geometry.TransferSize();
+    const std::size_t nSlotBytes = 2 * static_cast<std::size_t>(m_Geometry.m_nTransferSize);
+    for (int i = 0; i < nSlots; ++i) {
+        std::unique_ptr<BYTE[]> pSlot(new (std::nothrow) BYTE[nSlotBytes]());
+        if (!pSlot) {
+            FreeRing();
+            return CAM_ERR_NO_MEMORY;
+        }
+        m_Slots.push_back(std::move(pSlot));
+    }
+    m_nBufferCount = nSlots;
+    const CAM_MESSAGE command = CamBuildSetTransferSize(static_cast<DWORD>(m_Geometry.m_nTransferSize));
+    SendCommandOnce(command.data(), command.size());
+    return CAM_OK;
+}
+
+void CCameraDevice::FreeRing()
+{
+    m_Slots.clear();
+    m_nBufferCount = 0;
+}
+
+int CCameraDevice::SetDataWidth(BOOL bTenBit)
+{
+    m_bTenBit = bTenBit ? 1 : 0;
+    const CAM_MESSAGE command = CamBuildSetDataWidth(m_bTenBit);
+    SendCommandOnce(command.data(), command.size());
+    return 1;
+}
+
+BOOL CCameraDevice::GetHalfClock(BOOL* pbHalf)
+{
+    const CDeviceHandle device = OpenDevice();
+    if (!device.IsValid())
+        return FALSE;
+    const BYTE nCommand = CAM_CMD_GET_HALF_CLOCK;
+    BYTE reply[CAM_MESSAGE_SIZE];
+    // The camera answers the second reply read.
+    if (SendCommand(device, &nCommand, 1) != CAM_OK || ReceiveReply(device, reply) != CAM_OK ||
+        ReceiveReply(device, reply) != CAM_OK)
+        return FALSE;
+    if (pbHalf != nullptr)
+        *pbHalf = CamReplyHalfClock(reply) ? TRUE : FALSE;
+    return TRUE;
+}
+
+BOOL CCameraDevice::SetHalfClock(BOOL bHalf)
+{
+    BOOL bOpened = FALSE;
+    {
+        const CDeviceHandle device = OpenDevice();
+        if (device.IsValid()) {
+            bOpened = TRUE;
+            const CAM_MESSAGE command = CamBuildSetHalfClock(bHalf);
+            SendCommand(device, command.data(), command.size());
+        }
+    }
+    Initialize(m_nDeviceIndex);
+    return bOpened;
+}
+
+BOOL CCameraDevice::WriteRegister(int nRegister, int nValue)
+{
+    const BYTE nNumber = static_cast<BYTE>(nRegister & 0xFF);
+    if (!(CamRegisterAccess(nNumber) & CAM_REG_WRITABLE))
+        return FALSE;
+    const CAM_MESSAGE command = CamBuildWriteRegister(nNumber, static_cast<WORD>(nValue));
+    return SendCommandOnce(command.data(), command.size()) == CAM_OK;
+}
+
+BOOL CCameraDevice::ReadRegister(int nRegister, WORD* pValue)
+{
+    const BYTE nNumber = static_cast<BYTE>(nRegister & 0xFF);
+    if (!(CamRegisterAccess(nNumber) & CAM_REG_READABLE) || pValue == nullptr)
+        return FALSE;
+    *pValue = 0;
+    const CDeviceHandle device = OpenDevice();
+    if (!device.IsValid())
+        return FALSE;
+    const CAM_MESSAGE command = CamBuildReadRegister(nNumber);
+    BYTE reply[CAM_MESSAGE_SIZE];
+    // The camera answers the second reply read.
+    if (SendCommand(device, command.data(), command.size()) != CAM_OK || ReceiveReply(device, reply) != CAM_OK ||
+        ReceiveReply(device, reply) != CAM_OK)
+        return FALSE;
+    *pValue = CamReplyRegisterValue(reply);
+    return TRUE;
+}
+
+BOOL CCameraDevice::SetGlobalGain(int nGain) { return WriteRegister(CAM_REG_GLOBAL_GAIN, nGain & 0x7F); }
+
+int CCameraDevice::GetGlobalGain()
+{
+    WORD nValue = 0;
+    ReadRegister(CAM_REG_GLOBAL_GAIN, &nValue);
+    return nValue & 0x7F;
+}
+
+BOOL CCameraDevice::SetColorGain(int nRegister, int nGain)
+{
+    if (nRegister < CAM_REG_GAIN_BLUE || nRegister > CAM_REG_GAIN_RED)
+        return FALSE;
+    return WriteRegister(nRegister, nGain & 0xFF);
+}
+
+BOOL CCameraDevice::SetExposure(int nLines) { return WriteRegister(CAM_REG_EXPOSURE, nLines & 0x3FFF); }
+
+BOOL CCameraDevice::GetExposure(WORD* pLines) { return ReadRegister(CAM_REG_EXPOSURE, pLines); }
+
+int CCameraDevice::SetTriggerMode(int) { return CAM_OK; }
+
+BOOL CCameraDevice::SetOutputMode(int nMode)
+{
+    WORD nValue = 0;
+    ReadRegister(CAM_REG_OUTPUT_MODE, &nValue);
+    const int nBits = (nValue & 0xFFF8) | (nMode == 1 ? 2 : 5);
+    return WriteRegister(CAM_REG_OUTPUT_MODE, nBits);
+}

@@ -1,0 +1,142 @@
+// CCameraDevice: one camera reached through the driver's device path: the camera's
+// 64-byte commands, sensor registers, the raw frame geometry, the ring of frame
+// slots filled by the transfer thread, and raw or colour frames for the caller.
+#pragma once
+
+#include "app/camera/raw_geometry.h"
+#include "platform/devio.h"
+#include "platform/manual_reset_event.h"
+#include "platform/win_types.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Result codes of the camera library (0 is success).
+constexpr int CAM_OK = 0;
+constexpr int CAM_ERR_BAD_WINDOW = 1;
+constexpr int CAM_ERR_RING_H = 3;
+constexpr int CAM_ERR_RING_V = 4;
+constexpr int CAM_ERR_RECT_TOO_LARGE = 5;
+constexpr int CAM_ERR_NO_MEMORY = 7;
+constexpr int CAM_ERR_NO_HANDLE = 10;
+constexpr int CAM_ERR_COMMAND = 12;
+constexpr int CAM_ERR_NULL_BUFFER = 14;
+constexpr int CAM_ERR_FRAME = 19;
+constexpr int CAM_ERR_CAPTURING = 21;
+constexpr int CAM_ERR_BAD_INDEX = 22;
+
+constexpr int CAM_MAX_DEVICES = 8;
+constexpr int CAM_RING_SLOTS = 10;
+
+// Every operation is synchronous and answers a result; none throws. Register and
+// command operations open their own device handle and close it before they return,
+// so they may run on any thread while capture runs. Geometry, data width and ring
+// change only while capture is stopped.
+class CCameraDevice {
+public:
+    // Probes device indices 0..7 in the namespace and initialises device 0.
+    explicit CCameraDevice(CDeviceNamespace& devices);
+    // Stops a running capture and frees the ring.
+    ~CCameraDevice();
+    CCameraDevice(const CCameraDevice&) = delete;
+    CCameraDevice& operator=(const CCameraDevice&) = delete;
+
+    BOOL IsDevicePresent(int nIndex) const;
+    // Selects device nIndex (0..8; 22 otherwise) and puts it into its start state:
+    // 8-bit data, init command, full 640 x 480 window, output mode 0.
+    int Initialize(int nIndex);
+    // Capture window on the 640 x 480 sensor; demosaicMode 0 smooth, 1..3 simple.
+    // 0, 1 (bad argument) or 7 (no memory for the ring).
+    int SetCaptureWindow(int x, int y, int nWidth, int nHeight, int nDemosaicMode);
+    int SetDataWidth(BOOL bTenBit);
+    BOOL GetHalfClock(BOOL* pbHalf);
+    // Switches the clock and re-initialises the camera (full window, registers reset).
+    BOOL SetHalfClock(BOOL bHalf);
+    BOOL WriteRegister(int nRegister, int nValue);
+    BOOL ReadRegister(int nRegister, WORD* pValue);
+
+    BOOL SetGlobalGain(int nGain);
+    int GetGlobalGain();
+    int GetGlobalGainMin() const { return 0; }
+    int GetGlobalGainMax() const { return 127; }
+    BOOL SetColorGain(int nRegister, int nGain);
+    BOOL SetExposure(int nLines);
+    BOOL GetExposure(WORD* pLines);
+    int GetExposureMin() const { return 2; }
+    int GetExposureMax() const { return 502; }
+    int SetTriggerMode(int nMode);
+
+    // Starts the transfer thread: 21 while running, 7 when there is no ring.
+    int StartCapture();
+    // Stops it and answers its error (0, 10 or 19); 0 at once when not running.
+    int StopCapture();
+    // Whether a frame completed since the last one taken; moves the read slot onto
+    // the newest completed frame.
+    BOOL IsFrameReady();
+    // Waits up to dwMilliseconds until a frame may be ready or capture has stopped;
+    // answers IsFrameReady(). Lets a reader sleep instead of polling.
+    BOOL WaitFrameReady(DWORD dwMilliseconds);
+    // Copies (bRaw) or converts the read slot into pDst and moves to the next slot.
+    // Rows go top to bottom, nDstStride bytes apart (0: packed rows); 14 for a null
+    // destination or one smaller than nDstSize says.
+    int GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, BOOL bRaw, int nDstStride = 0,
+                 std::size_t nDstSize = SIZE_MAX);
+
+    const RawGeometry& Geometry() const { return m_Geometry; }
+    int BayerPhase() const { return m_nBayerPhase; }
+    const char* DevicePath() const { return m_szDevicePath; }
+    const double* WhiteBalanceGains() const { return m_dGain; }
+
+    // The slot the transfer thread fills after nSlot: the next one, skipping the slot
+    // the reader holds.
+    static int NextWriteSlot(int nSlot, int nReadSlot, int nSlotCount);
+
+private:
+    friend class CCameraDeviceTest;
+
+    BOOL SetOutputMode(int nMode);
+    int AllocateRing(const RawGeometry& geometry, int nSlots);
+    void FreeRing();
+    // Sends one 64-byte command on a handle of its own.
+    int SendCommandOnce(const BYTE* pCommand, std::size_t nCount);
+    CDeviceHandle OpenDevice() const;
+    void TransferThread();
+    void ReleaseEndedThread();
+
+    CDeviceNamespace& m_Devices;
+    char m_szDeviceName[32] = "Lorvidex07";
+    char m_szDevicePath[64] = {};
+    int m_nDeviceIndex = 0;
+    int m_bPresent[CAM_MAX_DEVICES] = {};
+    int m_bTenBit = 0;
+    int m_nX = 0;
+    int m_nY = 0;
+    int m_nWidth = 640;
+    int m_nHeight = 480;
+    int m_nDemosaicMode = 0;
+    int m_nBayerPhase = 0;
+    RawGeometry m_Geometry = RawGeometry::Reset();
+    double m_dGain[3] = {1.0, 1.0, 1.0};
+
+    // The ring of frame slots, each 2 x transfer size bytes.
+    std::vector<std::unique_ptr<BYTE[]>> m_Slots;
+    int m_nBufferCount = 0;
+
+    // Capture state shared with the transfer thread.
+    std::atomic<int> m_bStopped{1};
+    std::atomic<int> m_nThreadError{0};
+    std::atomic<int> m_nWriteSlot{0}; // written by the transfer thread
+    std::atomic<int> m_nReadSlot{0};  // written by the reader
+    int m_nCaptureBytes = 0;
+    std::unique_ptr<CManualResetEvent> m_hDoneEvent;
+    std::thread m_TransferThread;
+    // Wakes WaitFrameReady when a slot completes or capture stops.
+    std::mutex m_FrameMutex;
+    std::condition_variable m_FrameCompleted;
+};

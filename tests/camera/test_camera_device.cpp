@@ -1,0 +1,220 @@
+// The camera library against the simulated camera, through the same device path the
+// program uses: namespace -> driver -> simulated USB camera.
+#include "app/camera/camera_device.h"
+
+#include "driver/camera_protocol.h"
+#include "driver/lorvidex07_drv.h"
+#include "driver/pnp_manager.h"
+#include "simcam/sim_camera_bus.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+// Reaches the capture state the way only tests need to.
+class CCameraDeviceTest {
+public:
+    static void SetSlots(CCameraDevice& camera, int nWrite, int nRead)
+    {
+        camera.m_nWriteSlot.store(nWrite);
+        camera.m_nReadSlot.store(nRead);
+    }
+    static int ReadSlot(const CCameraDevice& camera) { return camera.m_nReadSlot.load(); }
+    static std::size_t SlotCount(const CCameraDevice& camera) { return camera.m_Slots.size(); }
+};
+
+namespace {
+
+class CameraDeviceTest : public ::testing::Test {
+protected:
+    CSimCameraPlug Plug(bool bPaced = true)
+    {
+        SIM_CAMERA_OPTIONS options;
+        options.bPaced = bPaced;
+        return m_Bus.PlugSimulatedCamera(options);
+    }
+
+    CDeviceNamespace m_Devices;
+    CPnpManager m_Pnp{m_Devices, &DriverEntry};
+    CSimCameraBus m_Bus{m_Pnp};
+};
+
+DWORD CommandCount(const CSimCameraPlug& plug) { return plug.Camera().GetStats().nCommands; }
+
+} // namespace
+
+TEST_F(CameraDeviceTest, FullWindowSetsRegistersTransferSizeAndRing)
+{
+    CSimCameraPlug plug = Plug();
+    ASSERT_TRUE(plug.IsPlugged());
+    CCameraDevice camera(m_Devices);
+    EXPECT_TRUE(camera.IsDevicePresent(0));
+    EXPECT_FALSE(camera.IsDevicePresent(1));
+    EXPECT_FALSE(camera.IsDevicePresent(8));
+
+    plug.Camera().TakeEvents();
+    ASSERT_EQ(camera.SetCaptureWindow(0, 0, 640, 480, 0), CAM_OK);
+    const WORD expected[] = {3, 10, 488, 658, 10, 25};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(plug.Camera().PeekRegister(static_cast<BYTE>(1 + i)), expected[i]) << "register " << 1 + i;
+    EXPECT_EQ(camera.Geometry().m_nTransferSize, 327680);
+    EXPECT_EQ(CCameraDeviceTest::SlotCount(camera), 10u);
+    bool bSizeSent = false;
+    for (const SIM_EVENT& event : plug.Camera().TakeEvents())
+        bSizeSent |= event.Kind == SIM_EVENT_KIND::Command && event.nCode == CAM_CMD_SET_TRANSFER_SIZE;
+    EXPECT_TRUE(bSizeSent);
+}
+
+TEST_F(CameraDeviceTest, WindowChecksAndBayerPhase)
+{
+    CSimCameraPlug plug = Plug();
+    CCameraDevice camera(m_Devices);
+    EXPECT_EQ(camera.SetCaptureWindow(1, 0, 639, 480, 0), CAM_OK);
+    EXPECT_EQ(camera.BayerPhase(), 2);
+    EXPECT_EQ(camera.SetCaptureWindow(1, 0, 640, 480, 0), CAM_ERR_BAD_WINDOW);
+    EXPECT_EQ(camera.SetCaptureWindow(0, 0, 3, 480, 0), CAM_ERR_BAD_WINDOW);
+    EXPECT_EQ(camera.SetCaptureWindow(0, 0, 640, 2, 0), CAM_ERR_BAD_WINDOW);
+    EXPECT_EQ(camera.SetCaptureWindow(0, 0, 640, 480, 4), CAM_ERR_BAD_WINDOW);
+    EXPECT_EQ(camera.Geometry().m_nHEffective, 639) << "a refused window changes nothing";
+    EXPECT_EQ(camera.SetCaptureWindow(2, 3, 100, 50, 1), CAM_OK);
+    EXPECT_EQ(camera.BayerPhase(), 1);
+    EXPECT_EQ(camera.Geometry().m_nTransferSize, (681 * 51 + 1023) / 1024 * 1024);
+}
+
+TEST_F(CameraDeviceTest, RegistersFollowTheAccessTableAndMasks)
+{
+    CSimCameraPlug plug = Plug();
+    CCameraDevice camera(m_Devices);
+    const DWORD nBefore = CommandCount(plug);
+    WORD nValue = 77;
+    EXPECT_FALSE(camera.WriteRegister(0x00, 5));
+    EXPECT_FALSE(camera.ReadRegister(0x0E, &nValue));
+    EXPECT_EQ(nValue, 77);
+    EXPECT_FALSE(camera.SetColorGain(0x2A, 5));
+    EXPECT_EQ(CommandCount(plug), nBefore) << "refusals send nothing";
+    EXPECT_TRUE(camera.WriteRegister(0x0E, 5));
+    EXPECT_EQ(CommandCount(plug), nBefore + 1);
+
+    EXPECT_TRUE(camera.SetGlobalGain(200));
+    EXPECT_EQ(plug.Camera().PeekRegister(0x35), 72);
+    EXPECT_EQ(camera.GetGlobalGain(), 72);
+    EXPECT_TRUE(camera.SetExposure(0x4005));
+    EXPECT_EQ(plug.Camera().PeekRegister(0x09), 5);
+    EXPECT_TRUE(camera.SetExposure(502)); // read back as the reply bytes 0x01 0xF6
+    WORD nLines = 0;
+    EXPECT_TRUE(camera.GetExposure(&nLines));
+    EXPECT_EQ(nLines, 502);
+    EXPECT_TRUE(camera.SetColorGain(0x2E, 0x1FF));
+    EXPECT_EQ(plug.Camera().PeekRegister(0x2E), 0xFF);
+    EXPECT_EQ(plug.Camera().PeekRegister(0x07) & 7, 5) << "output mode 0 sets the low bits to 5";
+}
+
+TEST_F(CameraDeviceTest, HalfClockReinitialisesToTheFullWindow)
+{
+    CSimCameraPlug plug = Plug();
+    CCameraDevice camera(m_Devices);
+    BOOL bHalf = TRUE;
+    ASSERT_TRUE(camera.GetHalfClock(&bHalf));
+    EXPECT_FALSE(bHalf);
+    ASSERT_EQ(camera.SetCaptureWindow(0, 0, 320, 240, 0), CAM_OK);
+    EXPECT_TRUE(camera.SetHalfClock(TRUE));
+    ASSERT_TRUE(camera.GetHalfClock(&bHalf));
+    EXPECT_TRUE(bHalf);
+    EXPECT_TRUE(plug.Camera().IsHalfClock());
+    EXPECT_EQ(camera.Geometry().m_nHEffective, 640);
+}
+
+TEST_F(CameraDeviceTest, ReadIndexTakesTheNewestCompletedSlotAndTheWriterSkipsTheReader)
+{
+    CSimCameraPlug plug = Plug();
+    CCameraDevice camera(m_Devices);
+    CCameraDeviceTest::SetSlots(camera, 0, 0);
+    EXPECT_FALSE(camera.IsFrameReady()) << "nothing completed yet";
+    CCameraDeviceTest::SetSlots(camera, 3, 0); // slots 0, 1, 2 done, 3 being filled
+    EXPECT_TRUE(camera.IsFrameReady());
+    EXPECT_EQ(CCameraDeviceTest::ReadSlot(camera), 2);
+    CCameraDeviceTest::SetSlots(camera, 1, 8); // wrapped: 8, 9, 0 done
+    EXPECT_TRUE(camera.IsFrameReady());
+    EXPECT_EQ(CCameraDeviceTest::ReadSlot(camera), 0);
+
+    EXPECT_EQ(CCameraDevice::NextWriteSlot(8, 9, 10), 0) << "finishing 8 while the reader holds 9";
+    EXPECT_EQ(CCameraDevice::NextWriteSlot(9, 5, 10), 0);
+    EXPECT_EQ(CCameraDevice::NextWriteSlot(4, 5, 10), 6);
+}
+
+TEST_F(CameraDeviceTest, CaptureDeliversFramesAtTheCamerasRate)
+{
+    CSimCameraPlug plug = Plug(true);
+    CCameraDevice camera(m_Devices);
+    ASSERT_EQ(camera.SetCaptureWindow(0, 0, 640, 480, 0), CAM_OK);
+    ASSERT_EQ(camera.StartCapture(), CAM_OK);
+    EXPECT_EQ(camera.StartCapture(), CAM_ERR_CAPTURING);
+    EXPECT_FALSE(camera.IsFrameReady()) << "no transfer has completed right after the start";
+
+    std::vector<BYTE> frame(640 * 480);
+    ASSERT_TRUE(camera.WaitFrameReady(3000));
+    ASSERT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE), CAM_OK);
+    EXPECT_NE(std::count(frame.begin(), frame.end(), frame[0]), static_cast<long>(frame.size())) << "a scene, not a flat frame";
+
+    const double dRate = plug.Camera().GetFrameRate();
+    const auto tStart = std::chrono::steady_clock::now();
+    int nFrames = 0;
+    while (std::chrono::steady_clock::now() - tStart < std::chrono::milliseconds(1000)) {
+        if (camera.WaitFrameReady(200)) {
+            ASSERT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE), CAM_OK);
+            ++nFrames;
+        }
+    }
+    EXPECT_NEAR(nFrames, dRate, dRate * 0.2 + 1);
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
+}
+
+TEST_F(CameraDeviceTest, GetFrameRefusesDestinationsTooSmallAndHonoursStrides)
+{
+    CSimCameraPlug plug = Plug(false);
+    CCameraDevice camera(m_Devices);
+    ASSERT_EQ(camera.SetCaptureWindow(0, 0, 637, 10, 0), CAM_OK);
+    std::vector<BYTE> frame(640 * 10, 0xEE);
+    EXPECT_EQ(camera.GetFrame(nullptr, FALSE, FALSE, TRUE), CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 640, 640 * 9), CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 640, frame.size()), CAM_OK);
+    EXPECT_EQ(frame[637], 0xEE) << "row padding is left alone";
+    std::vector<BYTE> colour(637 * 3 * 10);
+    EXPECT_EQ(camera.GetFrame(colour.data(), TRUE, TRUE, FALSE), CAM_OK);
+}
+
+TEST_F(CameraDeviceTest, UnplugDuringCaptureEndsWithFrameErrorAndStopReturnsOnce)
+{
+    CSimCameraPlug plug = Plug(true);
+    CCameraDevice camera(m_Devices);
+    ASSERT_EQ(camera.StartCapture(), CAM_OK);
+    ASSERT_TRUE(camera.WaitFrameReady(3000));
+    plug.Unplug();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(camera.StopCapture(), CAM_ERR_FRAME);
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
+}
+
+TEST_F(CameraDeviceTest, WithoutACameraEverythingFailsQuietly)
+{
+    CCameraDevice camera(m_Devices);
+    EXPECT_FALSE(camera.IsDevicePresent(0));
+    EXPECT_FALSE(camera.WriteRegister(0x35, 1));
+    WORD nValue = 9;
+    EXPECT_FALSE(camera.ReadRegister(0x35, &nValue));
+    EXPECT_EQ(nValue, 0);
+    BOOL bHalf = TRUE;
+    EXPECT_FALSE(camera.GetHalfClock(&bHalf));
+    EXPECT_TRUE(bHalf) << "left alone";
+    EXPECT_EQ(camera.Initialize(9), CAM_ERR_BAD_INDEX);
+    // The transfer thread cannot open the device and ends at once.
+    ASSERT_EQ(camera.StartCapture(), CAM_OK);
+    EXPECT_FALSE(camera.WaitFrameReady(200));
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
+    EXPECT_EQ(camera.StartCapture(), CAM_OK) << "a new capture may start after the thread ended by itself";
+    EXPECT_FALSE(camera.WaitFrameReady(200));
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
+}
