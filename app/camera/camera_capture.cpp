@@ -28,6 +28,9 @@ void RaiseTransferThreadPriority()
     }
 }
 
+// Pause after a failed frame transfer before the next try.
+constexpr int kRetryPauseMs = 100;
+
 } // namespace
 
 int CCameraDevice::NextWriteSlot(int nSlot, int nReadSlot, int nSlotCount)
@@ -59,11 +62,17 @@ int CCameraDevice::StartCapture()
 
 int CCameraDevice::StopCapture()
 {
-    if (m_bStopped.exchange(1) == 1) {
+    int bWasStopped = 1;
+    {
+        std::lock_guard lock(m_FrameMutex);
+        bWasStopped = m_bStopped.exchange(1);
+    }
+    if (bWasStopped) {
         // Not running, or the thread ended by itself: release what it left.
         ReleaseEndedThread();
         return CAM_OK;
     }
+    m_StopRequested.notify_all();
     m_FrameCompleted.notify_all();
     ReleaseEndedThread();
     return m_nThreadError.load();
@@ -97,7 +106,8 @@ void CCameraDevice::TransferThread()
             DWORD dwMoved = 0;
             const NTSTATUS status = device.IoControl(IOCTL_CAM_PIPE_WRITE, &nPipe, sizeof nPipe, m_Slots[nSlot].get(),
                                                      static_cast<DWORD>(m_nCaptureBytes), &dwMoved);
-            if (!NT_SUCCESS(status) || dwMoved != static_cast<DWORD>(m_nCaptureBytes))
+            const bool bFailed = !NT_SUCCESS(status) || dwMoved != static_cast<DWORD>(m_nCaptureBytes);
+            if (bFailed)
                 nError = CAM_ERR_FRAME;
             const int nNext = NextWriteSlot(nSlot, m_nReadSlot.load(), m_nBufferCount);
             {
@@ -105,6 +115,13 @@ void CCameraDevice::TransferThread()
                 m_nWriteSlot.store(nNext);
             }
             m_FrameCompleted.notify_all();
+            // A camera that has gone fails every request at once: pause between tries
+            // instead of spinning, but wake at once for a stop.
+            if (bFailed) {
+                std::unique_lock lock(m_FrameMutex);
+                m_StopRequested.wait_for(lock, std::chrono::milliseconds(kRetryPauseMs),
+                                         [this] { return m_bStopped.load() != 0; });
+            }
         }
     }
     m_nThreadError.store(nError);

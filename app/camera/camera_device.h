@@ -136,7 +136,9 @@ private:
     int m_nCaptureBytes = 0;
     std::unique_ptr<CManualResetEvent> m_hDoneEvent;
     std::thread m_TransferThread;
-    // Wakes WaitFrameReady when a slot completes or capture stops.
+    // Guards the changes of m_nWriteSlot and m_bStopped that the two condition
+    // variables announce, so no wake-up is lost.
     std::mutex m_FrameMutex;
-    std::condition_variable m_FrameCompleted;
+    std::condition_variable m_FrameCompleted; // a slot completed or capture stopped: wakes WaitFrameReady
+    std::condition_variable m_StopRequested;  // wakes the transfer thread from its pause after a failure
 };
