@@ -76,6 +76,8 @@ public:
     int StartCapture();
     // Stops it and answers its error (0, 10 or 19); 0 at once when not running.
     int StopCapture();
+    // Whether the transfer thread runs.
+    BOOL IsCapturing() const { return m_bStopped.load() == 0; }
     // Whether a frame completed since the last one taken; moves the read slot onto
     // the newest completed frame.
     BOOL IsFrameReady();

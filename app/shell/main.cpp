@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 
 #include <clocale>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -24,9 +25,22 @@ int main(int argc, char* argv[])
         QStringLiteral("Folder of Vexilo.ini and the default picture folder (also $VEXILO_SETTINGS)."),
         QStringLiteral("DIR"));
     parser.addOption(settingsOption);
+    const QCommandLineOption cameraOption(
+        QStringLiteral("camera"), QStringLiteral("Where cameras come from: sim (a simulated camera) or none (also $VEXILO_CAMERA)."),
+        QStringLiteral("KIND"));
+    parser.addOption(cameraOption);
     parser.process(application);
 
-    CViewerApp app(CInstanceLock::DefaultPath(), ResolveSettingsFolder(parser.value(settingsOption).toStdString()));
+    const QString cameraName =
+        parser.isSet(cameraOption) ? parser.value(cameraOption) : qEnvironmentVariable("VEXILO_CAMERA");
+    CameraBackendKind cameras = CameraBackendKind::None;
+    if (!ParseCameraBackend(cameraName.toStdString(), cameras)) {
+        std::fprintf(stderr, "vexilo: unknown camera kind \"%s\" (use sim or none)\n", qPrintable(cameraName));
+        return 1;
+    }
+
+    CViewerApp app(CInstanceLock::DefaultPath(), ResolveSettingsFolder(parser.value(settingsOption).toStdString()),
+                   cameras);
     app.InitInstance();
     return 0;
 }

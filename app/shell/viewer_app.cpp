@@ -9,8 +9,8 @@
 
 #include <cstdio>
 
-CViewerApp::CViewerApp(QString lockPath, std::string szSettingsFolder)
-    : m_LockPath(std::move(lockPath)), m_szSettingsFolder(std::move(szSettingsFolder))
+CViewerApp::CViewerApp(QString lockPath, std::string szSettingsFolder, CameraBackendKind cameras)
+    : m_LockPath(std::move(lockPath)), m_szSettingsFolder(std::move(szSettingsFolder)), m_Cameras(cameras)
 {
 }
 
@@ -33,7 +33,8 @@ BOOL CViewerApp::InitInstance()
         return FALSE;
     }
 
-    CViewerDlg dlg(m_szSettingsFolder);
+    CCameraBackend cameras(m_Cameras);
+    CViewerDlg dlg(cameras.Devices(), m_szSettingsFolder);
     dlg.DoModal();
     return FALSE;
 }

@@ -2,6 +2,7 @@
 // main window run modally for the life of the process.
 #pragma once
 
+#include "app/shell/camera_backend.h"
 #include "platform/win_types.h"
 
 #include <QString>
@@ -12,8 +13,9 @@ class QWidget;
 
 class CViewerApp {
 public:
-    // lockPath: the single-instance lock; szSettingsFolder: where Vexilo.ini lives.
-    CViewerApp(QString lockPath, std::string szSettingsFolder);
+    // lockPath: the single-instance lock; szSettingsFolder: where Vexilo.ini lives;
+    // cameras: where cameras come from.
+    CViewerApp(QString lockPath, std::string szSettingsFolder, CameraBackendKind cameras);
 
     // Runs the program; FALSE always, as the process ends when it returns.
     BOOL InitInstance();
@@ -24,4 +26,5 @@ public:
 private:
     QString m_LockPath;
     std::string m_szSettingsFolder;
+    CameraBackendKind m_Cameras;
 };

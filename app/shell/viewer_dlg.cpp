@@ -48,8 +48,8 @@ QString Caption(int nId) { return QString::fromUtf8(MainWindowCaption(nId)); }
 
 } // namespace
 
-CViewerDlg::CViewerDlg(const std::string& szSettingsFolder, QWidget* pParent)
-    : QDialog(pParent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsFolder, QWidget* pParent)
+    : QDialog(pParent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), m_Camera(devices),
       m_CalibList(MakeDefaultCalibList()), m_SettingsFile(szSettingsFolder)
 {
     std::snprintf(m_szTitle, sizeof m_szTitle, "%s", kInitialTitleLine);
@@ -151,6 +151,9 @@ void CViewerDlg::CreateControls()
     connect(m_sbStrip, &QScrollBar::actionTriggered, this, [this](int nAction) { OnStripScrollAction(nAction); });
     connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_PANEL_TOGGLE)), &QAbstractButton::clicked, this,
             [this] { OnPanelToggle(); });
+    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_LIVE)), &QAbstractButton::clicked, this, [this] { OnLive(); });
+    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_WB)), &QAbstractButton::clicked, this,
+            [this] { OnWhiteBalance(); });
     connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_STRIP_TOGGLE)), &QAbstractButton::clicked, this,
             [this] { OnStripToggle(); });
 }
@@ -376,77 +379,4 @@ void CViewerDlg::paintEvent(QPaintEvent*)
         }
     }
     PaintView(painter);
-}
-
-// ---------------------------------------------------------------------------
-// Camera and display thread
-
-BOOL CViewerDlg::ActivateCamera()
-{
-    m_RawImage.Destroy();
-    m_ColorImage.Destroy();
-    m_RawImage.Create(m_Settings.EH, m_Settings.EV, 8);
-    m_ColorImage.Create(m_Settings.EH, m_Settings.EV, 24);
-    return TRUE;
-}
-
-void CViewerDlg::StopCamera()
-{
-    SetCaptureState(CAPTURE_IDLE);
-}
-
-void CViewerDlg::SetCaptureState(int nState)
-{
-    {
-        std::lock_guard lock(m_StateMutex);
-        m_nCaptureState.store(nState);
-    }
-    m_StateChanged.notify_all();
-}
-
-void CViewerDlg::WaitForCaptureState(int nSeen, DWORD dwMilliseconds)
-{
-    std::unique_lock lock(m_StateMutex);
-    m_StateChanged.wait_for(lock, std::chrono::milliseconds(dwMilliseconds),
-                            [this, nSeen] { return m_nCaptureState.load() != nSeen; });
-}
-
-void CViewerDlg::StartDisplayThread()
-{
-    m_hThreadDone = std::make_unique<CManualResetEvent>();
-    m_DisplayThread = std::thread([this] { CaptureThreadProc(); });
-}
-
-void CViewerDlg::JoinDisplayThread()
-{
-    if (!m_hThreadDone)
-        return;
-    m_hThreadDone->Wait();
-    m_DisplayThread.join();
-    m_hThreadDone.reset();
-}
-
-void CViewerDlg::CaptureThreadProc()
-{
-    CaptureLoop();
-    m_hThreadDone->Set();
-}
-
-BOOL CViewerDlg::CaptureLoop()
-{
-    // Wait for the window's message loop to run: the first UI tick.
-    for (int nState = m_nCaptureState.load(); nState != CAPTURE_LEAVE && m_dwLastTick.load() == 0;
-         nState = m_nCaptureState.load())
-        WaitForCaptureState(nState, 100);
-
-    for (int nState = m_nCaptureState.load(); nState != CAPTURE_LEAVE; nState = m_nCaptureState.load()) {
-        // Frames are processed only while the UI thread keeps ticking.
-        if (timeGetTime() - m_dwLastTick.load() > 500) {
-            WaitForCaptureState(nState, 10);
-            continue;
-        }
-        // No camera delivers frames yet: sleep until the state changes.
-        WaitForCaptureState(nState, 100);
-    }
-    return TRUE;
 }

@@ -4,7 +4,10 @@
 #pragma once
 
 #include "app/calib/calib_entry.h"
+#include "app/camera/camera_device.h"
 #include "app/imaging/dib_image.h"
+#include "app/imaging/exposure_control.h"
+#include "app/imaging/frame_processor.h"
 #include "app/shell/frame_handover.h"
 #include "app/shell/settings_file.h"
 #include "app/shell/view_layout.h"
@@ -17,6 +20,7 @@
 #include <QImage>
 
 #include <atomic>
+#include <cstdint>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -40,8 +44,9 @@ class CViewerDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // szSettingsFolder holds Vexilo.ini and, by default, the picture folder "bmp".
-    explicit CViewerDlg(const std::string& szSettingsFolder, QWidget* pParent = nullptr);
+    // devices: where the camera is looked for; szSettingsFolder holds Vexilo.ini and,
+    // by default, the picture folder "bmp".
+    CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsFolder, QWidget* pParent = nullptr);
     ~CViewerDlg() override;
 
     // Initialises the window, runs it modally and tears it down when it ends.
@@ -61,6 +66,14 @@ public:
     const CDibImage& ColorImage() const { return m_ColorImage; }
     const CCalibList& CalibList() const { return m_CalibList; }
     const CViewerSettings& Settings() const { return m_Settings; }
+    bool IsFrozen() const { return m_bFrozen != 0; }
+    // Frames the display thread has shown since start.
+    std::uint64_t ShownFrameCount() const { return m_Handover.PublishedCount(); }
+
+    // LIVE: freezes the live view (camera stopped, last frame kept) or resumes it.
+    void OnLive();
+    // WB: requests a white-balance measurement on the next colour frame, or withdraws it.
+    void OnWhiteBalance();
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -102,13 +115,26 @@ private:
     void OnDestroy();
     void OnTimer();
 
+    // Live capture (viewer_dlg_capture.cpp).
     BOOL ActivateCamera();
     void StopCamera();
-
+    void CreateFramePictures(int nWidth, int nHeight);
     void StartDisplayThread();
     void JoinDisplayThread();
     void CaptureThreadProc();
     BOOL CaptureLoop();
+    // One frame of the loop: take, process, show, time.
+    void ProcessNewFrame();
+    void ShowFrame(const CDibImage& shown);
+    // What one frame of the live view needs of the settings, taken under the lock.
+    struct LiveSettings {
+        CFrameSettings frame;
+        bool bAutoIris = false;
+        int nAutoIrisMode = 0;
+        bool bWhiteBalance = false;
+        bool bShowColor = false;
+    };
+    LiveSettings LiveSettingsSnapshot() const;
     void SetCaptureState(int nState);
     // Sleeps up to dwMilliseconds or until m_nCaptureState differs from nSeen.
     void WaitForCaptureState(int nSeen, DWORD dwMilliseconds);
@@ -117,6 +143,7 @@ private:
     // Frame pictures: the raw mosaic and the colour result of processing.
     CDibImage m_RawImage;
     CDibImage m_ColorImage;
+    CCameraDevice m_Camera;
     // User-interface pictures (PNG resources 157, 158, 159) and their Qt copies.
     CDibImage m_PanelImage;
     CDibImage m_BackImage;
@@ -126,6 +153,10 @@ private:
     QImage m_ToggleSheet;
 
     CCalibList m_CalibList;
+    // The settings. The display thread reads the processing settings and writes the
+    // white-balance gains and request while the UI thread may change them:
+    // m_SettingsMutex guards those accesses (the UI thread's own reads need no lock).
+    mutable std::mutex m_SettingsMutex;
     CViewerSettings m_Settings;
     CSettingsFile m_SettingsFile;
     bool m_bPlacementRestored = false;
@@ -154,6 +185,15 @@ private:
     mutable std::mutex m_ViewMutex; // guards m_View
     ViewGeometry m_View;
     CFrameHandover m_Handover;
+
+    // Display thread only: processing chain and exposure control, and the frame-rate
+    // window, kept across restarts of the thread.
+    CFrameProcessor m_Processor;
+    CExposureControl m_ExposureControl;
+    DWORD m_dwFpsWindowStart = 0;
+    int m_nFpsFrames = 0;
+    double m_dFps = 0.0;
+    bool m_bFpsStarted = false;
     CDibImage m_UiView; // the view as the UI thread renders it while no frames come
     int m_bPanelVisible = 1;
     int m_bThumbVisible = 1;

@@ -47,7 +47,7 @@ private:
 // Records what the shutdown had done when the settings were written.
 class CRecordingViewerDlg : public CViewerDlg {
 public:
-    explicit CRecordingViewerDlg(const std::string& szFolder) : CViewerDlg(szFolder) {}
+    CRecordingViewerDlg(CDeviceNamespace& devices, const std::string& szFolder) : CViewerDlg(devices, szFolder) {}
     bool m_bSaved = false;
     bool m_bThreadRunningAtSave = true;
     int m_nStateAtSave = -1;
@@ -81,7 +81,7 @@ private slots:
 
     void everyControlExistsWithEnglishCaptions()
     {
-        CViewerDlg dlg(Folder());
+        CViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         for (const ControlTemplate& control : MainWindowTemplate()) {
             QWidget* pWidget = dlg.GetDlgItem(control.nId);
@@ -111,7 +111,7 @@ private slots:
     void japaneseCaptionsAndTooltips()
     {
         g_bJapanese = 1;
-        CViewerDlg dlg(Folder());
+        CViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         QCOMPARE(qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LIVE))->text(), QStringLiteral("ライブ映像"));
         QCOMPARE(qobject_cast<QGroupBox*>(dlg.GetDlgItem(IDC_TOOL_GROUP))->title(), QStringLiteral("計測"));
@@ -129,7 +129,7 @@ private slots:
 
     void startUpCreatesFramesAndRunsTheDisplayThread()
     {
-        CViewerDlg dlg(Folder());
+        CViewerDlg dlg(m_Devices, Folder());
         QVERIFY(!dlg.IsDisplayThreadRunning());
         dlg.OnInitDialog();
         QVERIFY(dlg.IsDisplayThreadRunning());
@@ -146,7 +146,7 @@ private slots:
 
     void buttonFacesComeFromThePanelPicture()
     {
-        CViewerDlg dlg(Folder());
+        CViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         dlg.show();
         QWidget* pLive = dlg.GetDlgItem(IDC_LIVE);
@@ -159,7 +159,7 @@ private slots:
 
     void englishWindowClosesAtOnceAndShutsDownInOrder()
     {
-        CRecordingViewerDlg dlg(Folder());
+        CRecordingViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         dlg.show();
         WaitForTicks(dlg);
@@ -174,7 +174,7 @@ private slots:
     void japaneseCloseAsksAndNoKeepsTheWindow()
     {
         g_bJapanese = 1;
-        CRecordingViewerDlg dlg(Folder());
+        CRecordingViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         dlg.show();
         {
@@ -212,7 +212,7 @@ private slots:
             ini.write("[Vexilo]\r\nm_Bai=3\r\nEH=320\r\nEV=240\r\nWindow_Left=40\r\nWindow_Top=30\r\n"
                       "Window_Right=1040\r\nWindow_Bottom=780\r\n[CALIBRATION]\r\nname_0=Objective\r\n");
         }
-        CViewerDlg dlg(Folder());
+        CViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         QCOMPARE(qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->currentIndex(), 3);
         QCOMPARE(dlg.RawImage().Width(), 320);
@@ -234,7 +234,7 @@ private slots:
 
     void panelAndStripTogglesHideTheirControlsAndGiveTheViewRoom()
     {
-        CViewerDlg dlg(Folder());
+        CViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         dlg.resize(1100, 900);
         qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->setCurrentIndex(5); // x16: the view takes all room
@@ -264,7 +264,7 @@ private slots:
 
     void destroyingAnOpenWindowJoinsTheDisplayThread()
     {
-        auto pDlg = std::make_unique<CViewerDlg>(Folder());
+        auto pDlg = std::make_unique<CViewerDlg>(m_Devices, Folder());
         pDlg->OnInitDialog();
         QVERIFY(pDlg->IsDisplayThreadRunning());
         pDlg.reset(); // must not leave a thread running on freed members
@@ -274,6 +274,7 @@ private:
     std::string Folder() const { return m_pSettings->path().toStdString(); }
 
     std::unique_ptr<QTemporaryDir> m_pSettings;
+    CDeviceNamespace m_Devices; // no camera
 };
 
 QTEST_MAIN(TestMainWindow)
