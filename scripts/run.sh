@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Vexilo and starts it. Extra arguments go to the program.
+# Builds Vexilo and starts it with the simulated camera. Extra arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,4 +9,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   echo "No display found: start Vexilo from a desktop session (or set QT_QPA_PLATFORM=offscreen)." >&2
   exit 1
 fi
-exec ./build/bin/vexilo "$@"
+exec ./build/bin/vexilo --camera sim "$@"

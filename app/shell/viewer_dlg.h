@@ -65,7 +65,12 @@ public:
     const CDibImage& RawImage() const { return m_RawImage; }
     const CDibImage& ColorImage() const { return m_ColorImage; }
     const CCalibList& CalibList() const { return m_CalibList; }
-    const CViewerSettings& Settings() const { return m_Settings; }
+    // A copy of the settings as they are now.
+    CViewerSettings Settings() const
+    {
+        std::lock_guard lock(m_SettingsMutex);
+        return m_Settings;
+    }
     bool IsFrozen() const { return m_bFrozen != 0; }
     // Frames the display thread has shown since start.
     std::uint64_t ShownFrameCount() const { return m_Handover.PublishedCount(); }
