@@ -58,6 +58,12 @@ CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsF
     if (FindResourceBlock(IDR_MAINFRAME, RT_ICON_PNG, icon))
         m_hIcon = QIcon(QPixmap::fromImage(QImage::fromData(icon.pData, static_cast<int>(icon.nSize))));
 
+    ResourceBlock cursor;
+    if (FindResourceBlock(IDC_HAND_CURSOR, RT_CURSOR_PNG, cursor)) {
+        const QPixmap hand = QPixmap::fromImage(QImage::fromData(cursor.pData, static_cast<int>(cursor.nSize)));
+        m_PanCursor = QCursor(hand, HAND_CURSOR_HOTSPOT.x, HAND_CURSOR_HOTSPOT.y);
+    }
+
     resize(MAIN_TEMPLATE_CLIENT.cx, MAIN_TEMPLATE_CLIENT.cy);
     CreateControls();
 }

@@ -15,6 +15,7 @@
 #include "platform/manual_reset_event.h"
 #include "platform/win_types.h"
 
+#include <QCursor>
 #include <QDialog>
 #include <QIcon>
 #include <QImage>
@@ -72,6 +73,7 @@ public:
         return m_Settings;
     }
     bool IsFrozen() const { return m_bFrozen != 0; }
+    ScrollOffsets ViewOffsets() const { return ViewSnapshot().offsets; }
     // Frames the display thread has shown since start.
     std::uint64_t ShownFrameCount() const { return m_Handover.PublishedCount(); }
 
@@ -89,6 +91,9 @@ protected:
     void showEvent(QShowEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
     // Reads Vexilo.ini and decodes the user-interface pictures.
     virtual void LoadSettings();
@@ -112,6 +117,12 @@ private:
     void OnStripToggle();
     void OnStripScrollAction(int nAction);
     RECT ClientRect() const;
+
+    // Mouse in the picture view (viewer_dlg_mouse.cpp).
+    void OnLButtonDown(const QPoint& point);
+    void OnLButtonUp(const QPoint& point);
+    void OnMouseMove(const QPoint& point);
+    bool IsInView(const QPoint& point) const;
     // The picture the view shows: the colour result while any colour display is on.
     const CDibImage& ShownImage() const;
     void DecodeUiPictures();
@@ -208,6 +219,10 @@ private:
     int m_nThumbCount = 0;
 
     QIcon m_hIcon;
+    QCursor m_PanCursor; // cursor 138, the pointing hand shown while panning
+    // Panning a magnified view with the left button (UI thread).
+    int m_bPanning = 0;
+    PanAnchor m_PanAnchor;
     std::map<int, QWidget*> m_Controls; // owned by Qt as children of the window
     QScrollBar* m_sbStrip = nullptr;
     QComboBox* m_cbCalib = nullptr;

@@ -262,6 +262,32 @@ private slots:
         QCOMPARE(dlg.GetDlgItem(IDC_STRIP_TOGGLE)->geometry().bottom() + 1, 700);
     }
 
+    void leftDragPansAMagnifiedViewWithinThePicture()
+    {
+        CViewerDlg dlg(m_Devices, Folder());
+        dlg.OnInitDialog();
+        dlg.show();
+        qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->setCurrentIndex(3); // x4
+        const QPoint corner = dlg.GetDlgItem(IDC_VIEW_FRAME)->geometry().topLeft();
+        QTest::mousePress(&dlg, Qt::LeftButton, Qt::NoModifier, corner + QPoint(100, 100));
+        QTest::mouseMove(&dlg, corner + QPoint(60, 80));
+        QCOMPARE(dlg.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(dlg.ViewOffsets().x, double((corner.x() + 60) / 4 - (corner.x() + 100) / 4));
+        QCOMPARE(dlg.ViewOffsets().y, double((corner.y() + 80) / 4 - (corner.y() + 100) / 4));
+        QTest::mouseMove(&dlg, corner + QPoint(600, 470));
+        QCOMPARE(dlg.ViewOffsets().x, 0.0); // clamped at the picture's left edge
+        QCOMPARE(dlg.ViewOffsets().y, 0.0);
+        QTest::mouseRelease(&dlg, Qt::LeftButton, Qt::NoModifier, corner + QPoint(600, 470));
+        QCOMPARE(dlg.cursor().shape(), Qt::ArrowCursor);
+
+        // Fitted, a drag does not pan.
+        qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->setCurrentIndex(0);
+        QTest::mousePress(&dlg, Qt::LeftButton, Qt::NoModifier, corner + QPoint(100, 100));
+        QTest::mouseMove(&dlg, corner + QPoint(10, 10));
+        QCOMPARE(dlg.cursor().shape(), Qt::ArrowCursor);
+        QTest::mouseRelease(&dlg, Qt::LeftButton, Qt::NoModifier, corner + QPoint(10, 10));
+    }
+
     void destroyingAnOpenWindowJoinsTheDisplayThread()
     {
         auto pDlg = std::make_unique<CViewerDlg>(m_Devices, Folder());
