@@ -6,9 +6,8 @@
 #include "app/calib/calib_entry.h"
 #include "app/camera/camera_device.h"
 #include "app/imaging/dib_image.h"
-#include "app/imaging/exposure_control.h"
-#include "app/imaging/frame_processor.h"
 #include "app/shell/frame_handover.h"
+#include "app/shell/live_frame_chain.h"
 #include "app/shell/settings_file.h"
 #include "app/shell/view_layout.h"
 #include "app/shell/viewer_settings.h"
@@ -143,13 +142,6 @@ private:
     void ProcessNewFrame();
     void ShowFrame(const CDibImage& shown);
     // What one frame of the live view needs of the settings, taken under the lock.
-    struct LiveSettings {
-        CFrameSettings frame;
-        bool bAutoIris = false;
-        int nAutoIrisMode = 0;
-        bool bWhiteBalance = false;
-        bool bShowColor = false;
-    };
     LiveSettings LiveSettingsSnapshot() const;
     void SetCaptureState(int nState);
     // Sleeps up to dwMilliseconds or until m_nCaptureState differs from nSeen.
@@ -202,10 +194,9 @@ private:
     ViewGeometry m_View;
     CFrameHandover m_Handover;
 
-    // Display thread only: processing chain and exposure control, and the frame-rate
-    // window, kept across restarts of the thread.
-    CFrameProcessor m_Processor;
-    CExposureControl m_ExposureControl;
+    // Display thread only: the processing chain and the frame-rate window, kept across
+    // restarts of the thread.
+    CLiveFrameChain m_FrameChain;
     DWORD m_dwFpsWindowStart = 0;
     int m_nFpsFrames = 0;
     double m_dFps = 0.0;

@@ -172,25 +172,10 @@ BOOL CViewerDlg::CaptureLoop()
     return TRUE;
 }
 
-CViewerDlg::LiveSettings CViewerDlg::LiveSettingsSnapshot() const
+LiveSettings CViewerDlg::LiveSettingsSnapshot() const
 {
     std::lock_guard lock(m_SettingsMutex);
-    const CViewerSettings& s = m_Settings;
-    LiveSettings live;
-    live.frame.Gamma = s.Gamma;
-    live.frame.m_HLS = CFrameSettings::Hls{s.m_HLS.H, s.m_HLS.L, s.m_HLS.S, s.m_HLS.C, s.m_HLS.SP};
-    live.frame.m_BinaryFlg = s.m_BinaryFlg;
-    live.frame.m_Binary = s.m_Binary;
-    live.frame.m_BayerFlg = s.m_BayerFlg;
-    live.frame.m_BayerMode = s.m_BayerMode;
-    live.frame.m_BayerR = s.m_BayerR;
-    live.frame.m_BayerG = s.m_BayerG;
-    live.frame.m_BayerB = s.m_BayerB;
-    live.bAutoIris = s.m_AutoIrisFlg != 0;
-    live.nAutoIrisMode = s.m_AutoIrisMode;
-    live.bWhiteBalance = s.m_WB_Flg != 0;
-    live.bShowColor = s.m_BayerFlg || s.m_RGBFlg || s.m_YUVFlg;
-    return live;
+    return MakeLiveSettings(m_Settings);
 }
 
 void CViewerDlg::ProcessNewFrame()
@@ -200,25 +185,18 @@ void CViewerDlg::ProcessNewFrame()
                       static_cast<std::size_t>(m_RawImage.Stride()) * m_RawImage.Height());
 
     LiveSettings live = LiveSettingsSnapshot();
-    if (live.bAutoIris) {
-        CExposureCameraOf<CCameraDevice> camera(m_Camera);
-        m_ExposureControl.ExposureStep(m_RawImage, live.nAutoIrisMode, camera, timeGetTime());
-    }
-    if (live.frame.m_BayerFlg && live.bWhiteBalance) {
-        const CColorGains gains = CExposureControl::WhiteBalanceStep(m_RawImage, live.frame.m_BayerMode);
-        live.frame.m_BayerR = gains.m_BayerR;
-        live.frame.m_BayerG = gains.m_BayerG;
-        live.frame.m_BayerB = gains.m_BayerB;
+    CExposureCameraOf<CCameraDevice> camera(m_Camera);
+    CColorGains gains;
+    if (m_FrameChain.Process(m_RawImage, m_ColorImage, live, &camera, timeGetTime(), &gains)) {
         std::lock_guard lock(m_SettingsMutex);
         m_Settings.m_BayerR = gains.m_BayerR;
         m_Settings.m_BayerG = gains.m_BayerG;
         m_Settings.m_BayerB = gains.m_BayerB;
         m_Settings.m_WB_Flg = 0;
     }
-    m_Processor.ProcessFrame(m_RawImage, m_ColorImage, live.frame);
 
     const DWORD t1 = timeGetTime();
-    ShowFrame(live.bShowColor ? m_ColorImage : m_RawImage);
+    ShowFrame(CLiveFrameChain::Shown(m_RawImage, m_ColorImage, live));
     const DWORD t2 = timeGetTime();
     const DWORD t3 = timeGetTime();
 
