@@ -187,9 +187,10 @@ std::string CSettingsFile::IniPath() const { return m_szFolder + "/Vexilo.ini"; 
 
 std::string CSettingsFile::DefaultPictureFolder() const { return m_szFolder + "/bmp"; }
 
-void CSettingsFile::Load(CViewerSettings& settings, CCalibList& calibList) const
+void CSettingsFile::Load(CViewerSettings& settings, CCalibList& calibList, bool bCreatePictureFolder) const
 {
-    MakeFolders(DefaultPictureFolder());
+    if (bCreatePictureFolder)
+        MakeFolders(DefaultPictureFolder());
 
     CProfileFile file;
     file.Load(IniPath().c_str());

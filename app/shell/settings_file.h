@@ -21,11 +21,12 @@ public:
     // The picture folder used while "savedir" is empty: "bmp" in the settings folder.
     std::string DefaultPictureFolder() const;
 
-    // Creates the "bmp" folder and reads every key of the main section with the
-    // current values as defaults (but "m_WB_Flg", "m_Bai" and "m_IOWdata", which
-    // default to 0, 1, 0), the picture folder, and the calibration entries with
-    // their fixed defaults. A missing file or key leaves the defaults; nothing fails.
-    void Load(CViewerSettings& settings, CCalibList& calibList) const;
+    // Creates the "bmp" folder (unless told not to) and reads every key of the main
+    // section with the current values as defaults (but "m_WB_Flg", "m_Bai" and
+    // "m_IOWdata", which default to 0, 1, 0), the picture folder, and the calibration
+    // entries with their fixed defaults. A missing file or key leaves the defaults;
+    // nothing fails.
+    void Load(CViewerSettings& settings, CCalibList& calibList, bool bCreatePictureFolder = true) const;
 
     // The stored window rectangle and maximised state; rcCurrent stands in for
     // missing keys.

@@ -2,9 +2,9 @@
 // processes and shows each new frame, LIVE (freeze / resume) and WB.
 #include "app/shell/viewer_dlg.h"
 
+#include "app/shell/live_camera.h"
 #include "app/shell/main_window_template.h"
 #include "app/shell/view_render.h"
-#include "driver/camera_protocol.h"
 #include "platform/clock.h"
 
 #include <QApplication>
@@ -13,7 +13,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -43,35 +42,14 @@ BOOL CViewerDlg::ActivateCamera()
     if (!bPresent)
         return TRUE;
 
-    int x = m_Settings.EHS, y = m_Settings.EVS, nWidth = m_Settings.EH, nHeight = m_Settings.EV;
-    if (m_Camera.SetCaptureWindow(x, y, nWidth, nHeight, 0) != CAM_OK) {
-        // The stored window does not fit the sensor: show the full window rather than
-        // leaving the live view without frames.
-        x = y = 0;
-        nWidth = CAM_SENSOR_WIDTH;
-        nHeight = CAM_SENSOR_HEIGHT;
-        m_Camera.SetCaptureWindow(x, y, nWidth, nHeight, 0);
-        CreateFramePictures(nWidth, nHeight);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    m_Camera.SetDataWidth(FALSE);
-
-    BOOL bHalf = FALSE;
-    if (m_Camera.GetHalfClock(&bHalf) && (bHalf != 0) != (m_Settings.Clock != 0)) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        // The clock change re-initialises the camera to the full window: set ours again.
-        m_Camera.SetHalfClock(m_Settings.Clock);
-        m_Camera.SetCaptureWindow(x, y, nWidth, nHeight, 0);
-        QApplication::restoreOverrideCursor();
-    }
-    m_Camera.SetTriggerMode(0);
-    m_Camera.SetGlobalGain(m_Settings.GlovalGain);
-    m_Camera.SetColorGain(CAM_REG_GAIN_GREEN1, m_Settings.ColorGainG1);
-    m_Camera.SetColorGain(CAM_REG_GAIN_RED, m_Settings.ColorGainR);
-    m_Camera.SetColorGain(CAM_REG_GAIN_BLUE, m_Settings.ColorGainB);
-    m_Camera.SetColorGain(CAM_REG_GAIN_GREEN2, m_Settings.ColorGainG2);
-    m_Camera.SetExposure(m_Settings.Shutter);
-    m_Camera.StartCapture();
+    const CaptureWindow window = StartLiveCapture(m_Camera, m_Settings, [](bool bBusy) {
+        if (bBusy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    if (window.nWidth != m_Settings.EH || window.nHeight != m_Settings.EV)
+        CreateFramePictures(window.nWidth, window.nHeight);
     SetCaptureState(CAPTURE_RUNNING);
     return TRUE;
 }

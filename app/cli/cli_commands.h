@@ -1,0 +1,43 @@
+// The commands of vexilo-cli: camera information, grabbing processed or raw frames,
+// processing a raw mosaic file, and re-encoding a picture as JPEG.
+#pragma once
+
+#include "app/shell/camera_backend.h"
+
+#include <cstdio>
+#include <string>
+
+// Exit statuses.
+constexpr int CLI_OK = 0;
+constexpr int CLI_USAGE = 1;
+constexpr int CLI_FAILURE = 2;
+
+// Where a command writes: its result line and its one-line failure message.
+struct CliOutput {
+    std::FILE* pOut = stdout;
+    std::FILE* pErr = stderr;
+};
+
+struct GrabOptions {
+    CameraBackendKind cameras = CameraBackendKind::None;
+    std::string szSettingsFolder; // empty: the program's usual settings folder
+    int nFrames = 30;
+    bool bRaw = false;
+    std::string szOutput;
+};
+
+// The program version, the camera back end and one line per camera present.
+int RunInfo(CameraBackendKind cameras, const CliOutput& out);
+
+// Starts the camera as the live view does, takes the frames through the live view's
+// processing and writes the last picture (or raw mosaic); prints
+// "frames=N fps=F process_ms=M".
+int RunGrab(const GrabOptions& options, const CliOutput& out);
+
+// Processes a raw mosaic BMP (top row = the sensor's first row) as the live view would
+// with the settings of szSettingsFolder, without automatic exposure.
+int RunProcess(const std::string& szSettingsFolder, const std::string& szInput, const std::string& szOutput,
+               const CliOutput& out);
+
+// Loads any picture the program can load and writes it with the program's JPEG encoder.
+int RunJpeg(const std::string& szInput, const std::string& szOutput, const CliOutput& out);
