@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libpng-dev zlib1g-dev libjpeg62-turbo-dev libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic locales
+  libturbojpeg0-dev clang libclang-rt-14-dev
 )
 
 missing=()

@@ -24,3 +24,4 @@ export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1"
 cmake --preset tsan -DVEXILO_WERROR=ON
 cmake --build --preset tsan -j "$jobs" --target threaded_tests
 ctest --preset tsan -j "$jobs" -L threads
+bash scripts/fuzz.sh 60

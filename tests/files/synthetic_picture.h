@@ -35,8 +35,9 @@ inline void DrawNaturalPicture(CDibImage& image, int nWidth, int nHeight, std::u
         for (int x = 0; x < nWidth; ++x) {
             const double u = static_cast<double>(x) / nWidth;
             const double v = static_cast<double>(y) / nHeight;
-            // Warm, unevenly lit background.
+            // Warm, unevenly lit background with a fine fibrous texture.
             double light = 0.75 + 0.2 * std::sin(3.0 * u + 1.0) * std::cos(2.0 * v);
+            light += 0.05 * std::sin(0.35 * x + 2.0 * std::sin(0.05 * y)) * std::sin(0.21 * y + 0.5 * std::sin(0.07 * x));
             double red = 200 * light, green = 185 * light, blue = 150 * light;
             // Soft-edged dark particles.
             for (const Particle& p : particles) {
@@ -58,7 +59,7 @@ inline void DrawNaturalPicture(CDibImage& image, int nWidth, int nHeight, std::u
                 green = 255 * v * 5;
                 blue = 128 + 100 * std::sin(10 * u);
             }
-            const double noise = static_cast<int>(random() % 7) - 3;
+            const double noise = static_cast<int>(random() % 13) - 6;
             pRow[3 * x + 0] = static_cast<BYTE>(std::clamp(blue + noise, 0.0, 255.0));
             pRow[3 * x + 1] = static_cast<BYTE>(std::clamp(green + noise, 0.0, 255.0));
             pRow[3 * x + 2] = static_cast<BYTE>(std::clamp(red + noise, 0.0, 255.0));

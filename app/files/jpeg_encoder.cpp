@@ -1,0 +1,131 @@
+#include "app/files/jpeg_encoder.h"
+
+#include "app/files/jpeg_colour.h"
+#include "app/files/jpeg_errors.h"
+#include "app/files/jpeg_huffman.h"
+#include "app/files/jpeg_markers.h"
+#include "app/files/whole_file_writer.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// Working memory of the encoder; its lack ends the encoding like a missing output buffer.
+template <typename T>
+std::unique_ptr<T[]> Allocate(std::size_t nCount)
+{
+    std::unique_ptr<T[]> p(new (std::nothrow) T[nCount]);
+    if (p == nullptr)
+        throw EMemoryError("COutBitStream", static_cast<long long>(nCount * sizeof(T)), 0);
+    return p;
+}
+
+} // namespace
+
+CJpegEncoder::CJpegEncoder(const CDibImage& image)
+    : m_Image(image), m_nWidth(image.Width()), m_nHeight(image.Height()), m_nMcuColumns((image.Width() + 15) / 16),
+      m_nMcuRows((image.Height() + 15) / 16), m_Luminance(BuildHuffmanCodes(g_DcLuminanceSpec, g_AcLuminanceSpec)),
+      m_Chrominance(BuildHuffmanCodes(g_DcChrominanceSpec, g_AcChrominanceSpec))
+{
+}
+
+const BYTE* CJpegEncoder::Data() const
+{
+    return m_bDone ? m_Stream->Start() : nullptr;
+}
+
+std::size_t CJpegEncoder::Size() const
+{
+    return m_bDone ? m_Stream->Size() : 0;
+}
+
+std::size_t CJpegEncoder::Capacity() const
+{
+    return m_Stream.has_value() ? m_Stream->Capacity() : 0;
+}
+
+BOOL CJpegEncoder::Encode() noexcept
+{
+    m_bDone = false;
+    if (!m_Image.IsCreated() || m_Image.BitCount() != 24 || m_nWidth > MAX_SIDE || m_nHeight > MAX_SIDE)
+        return FALSE;
+    try {
+        EncodeStream();
+    } catch (const EMemoryError&) {
+        return FALSE;
+    } catch (const EBufferError&) {
+        return FALSE;
+    } catch (const EIndexError&) {
+        return FALSE;
+    }
+    m_bDone = true;
+    return TRUE;
+}
+
+void CJpegEncoder::EncodeStream()
+{
+    m_Stream.reset();
+    const long long nCapacity =
+        std::max(static_cast<long long>(m_nWidth) * m_nHeight * 3, COutBitStream::MIN_CAPACITY);
+    m_Stream.emplace(nCapacity);
+
+    m_nLumaStride = m_nMcuColumns * 16;
+    m_nChromaStride = m_nMcuColumns * 8;
+    m_pLumaStrip = Allocate<float>(static_cast<std::size_t>(m_nLumaStride) * 16);
+    m_pBlueStrip = Allocate<float>(static_cast<std::size_t>(m_nChromaStride) * 8);
+    m_pRedStrip = Allocate<float>(static_cast<std::size_t>(m_nChromaStride) * 8);
+    m_pPlanes = Allocate<double>(static_cast<std::size_t>(m_nLumaStride) * 3);
+    m_nPreviousDc[0] = m_nPreviousDc[1] = m_nPreviousDc[2] = 0;
+
+    WriteJpegHeaders(*m_Stream, m_nWidth, m_nHeight);
+    for (int nMcuRow = 0; nMcuRow < m_nMcuRows; ++nMcuRow) {
+        ConvertMcuRow(nMcuRow);
+        for (int nMcuColumn = 0; nMcuColumn < m_nMcuColumns; ++nMcuColumn) {
+            const float* pLuma = m_pLumaStrip.get() + nMcuColumn * 16;
+            CodeBlock(pLuma, m_nLumaStride, 0);
+            CodeBlock(pLuma + 8, m_nLumaStride, 0);
+            CodeBlock(pLuma + 8 * m_nLumaStride, m_nLumaStride, 0);
+            CodeBlock(pLuma + 8 * m_nLumaStride + 8, m_nLumaStride, 0);
+            CodeBlock(m_pBlueStrip.get() + nMcuColumn * 8, m_nChromaStride, 1);
+            CodeBlock(m_pRedStrip.get() + nMcuColumn * 8, m_nChromaStride, 2);
+        }
+    }
+    WriteJpegEnd(*m_Stream);
+}
+
+// Picture rows beyond the bottom repeat the last row, columns beyond the right edge the
+// last column. Chrominance row r of the MCU row is picked from its luminance row 2r.
+void CJpegEncoder::ConvertMcuRow(int nMcuRow)
+{
+    double* pBlue = m_pPlanes.get();
+    double* pGreen = pBlue + m_nLumaStride;
+    double* pRed = pGreen + m_nLumaStride;
+    for (int r = 0; r < 16; ++r) {
+        const int y = std::min(nMcuRow * 16 + r, m_nHeight - 1);
+        // Rows are stored bottom-up: picture row y is memory row height - 1 - y.
+        const BYTE* pRow = m_Image.Bits() + static_cast<std::size_t>(m_nHeight - 1 - y) * m_Image.Stride();
+        SplitRow(pRow, m_nWidth, m_nLumaStride, pBlue, pGreen, pRed);
+        ConvertLuminance(pBlue, pGreen, pRed, m_nLumaStride, m_pLumaStrip.get() + r * m_nLumaStride);
+        if (r % 2 == 0)
+            PickChrominance(pBlue, pGreen, pRed, m_nChromaStride, m_pBlueStrip.get() + r / 2 * m_nChromaStride,
+                            m_pRedStrip.get() + r / 2 * m_nChromaStride);
+    }
+}
+
+void CJpegEncoder::CodeBlock(const float* pSamples, int nStride, int nComponent)
+{
+    std::int16_t nCoefficients[64];
+    const std::uint64_t nNonZero = m_Dct.ForwardQuantise(pSamples, nStride, nComponent == 0 ? 0 : 1, nCoefficients);
+    CodeHuffman(nCoefficients, nNonZero, m_nPreviousDc[nComponent],
+                nComponent == 0 ? m_Luminance : m_Chrominance, *m_Stream);
+}
+
+BOOL SaveJpeg(const CDibImage& image, const char* szPath)
+{
+    CJpegEncoder encoder(image);
+    if (!encoder.Encode())
+        return FALSE;
+    const FileSection section{encoder.Data(), encoder.Size()};
+    return WriteWholeFile(szPath, &section, 1);
+}

@@ -1,0 +1,40 @@
+// CReadWholeFile: reads a whole file into one block of memory that it owns.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <cstddef>
+#include <memory>
+
+// The block lives until Reset, the next Read or the object's end. An empty file gives
+// an empty block (Size 0) and TRUE.
+class CReadWholeFile {
+public:
+    // No file read yet.
+    CReadWholeFile() = default;
+    // Reads szPath at once; see Read.
+    explicit CReadWholeFile(const char* szPath, std::size_t nMaxBytes = MAX_BYTES) { Read(szPath, nMaxBytes); }
+    CReadWholeFile(const CReadWholeFile&) = delete;
+    CReadWholeFile& operator=(const CReadWholeFile&) = delete;
+
+    // Largest file read by default.
+    static constexpr std::size_t MAX_BYTES = std::size_t{1} << 32;
+
+    // Replaces the block by the whole contents of szPath. FALSE, with no block, when
+    // the path is not a regular file that can be opened and read, when it is larger
+    // than nMaxBytes or the memory for it cannot be had.
+    BOOL Read(const char* szPath, std::size_t nMaxBytes = MAX_BYTES);
+    // Frees the block.
+    void Reset();
+
+    // TRUE while a block is held.
+    bool IsRead() const { return m_bRead; }
+    const BYTE* Start() const { return m_pData.get(); }
+    const BYTE* End() const { return m_pData.get() + m_nSize; }
+    std::size_t Size() const { return m_nSize; }
+
+private:
+    std::unique_ptr<BYTE[]> m_pData;
+    std::size_t m_nSize = 0;
+    bool m_bRead = false;
+};

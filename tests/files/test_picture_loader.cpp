@@ -1,0 +1,171 @@
+// LoadPicture and the whole-file reader: BMP variants and JPEG kinds upright at 24 bits,
+// drawing into an existing picture, and broken files of every sort.
+#include "app/files/picture_loader.h"
+
+#include "app/files/read_whole_file.h"
+#include "tests/files/files_test_util.h"
+#include "tests/files/synthetic_picture.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace {
+
+// A BMP file image: headers, masks (BI_BITFIELDS when given), colour table, rows as
+// stored (each padded to 4 bytes here).
+Bytes BmpFile(int nWidth, int nHeight, int nBitCount, const std::vector<Bytes>& rows,
+              const std::vector<RGBQUAD>& table = {}, const std::vector<DWORD>& masks = {})
+{
+    const auto append = [](Bytes& out, const void* p, std::size_t n) {
+        out.insert(out.end(), static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n);
+    };
+    const BITMAPFILEHEADER file{0x4D42, 0, 0, 0, static_cast<DWORD>(54 + 4 * masks.size() + 4 * table.size())};
+    const BITMAPINFOHEADER info{40, nWidth, nHeight, 1, static_cast<WORD>(nBitCount),
+                                masks.empty() ? BI_RGB : BI_BITFIELDS, 0, 0, 0, static_cast<DWORD>(table.size()), 0};
+    Bytes out;
+    append(out, &file, sizeof(file));
+    append(out, &info, sizeof(info));
+    append(out, masks.data(), 4 * masks.size());
+    append(out, table.data(), 4 * table.size());
+    for (Bytes row : rows) {
+        row.resize((static_cast<std::size_t>(nBitCount) * nWidth + 31) / 32 * 4, 0);
+        append(out, row.data(), row.size());
+    }
+    return out;
+}
+
+int LoadBytes(CDibImage& image, const Bytes& bytes)
+{
+    return LoadPictureFromMemory(image, bytes.data(), bytes.size());
+}
+
+Bytes Bgr(const CDibImage& image, int x, int y)
+{
+    return Bytes(PixelAt(image, x, y), PixelAt(image, x, y) + 3);
+}
+
+const RGBQUAD RED{0, 0, 255, 0}, GREEN{0, 255, 0, 0}, BLUE{255, 0, 0, 0};
+
+} // namespace
+
+TEST(LoadPicture, BmpVariantsBecomeUpright24BitPictures)
+{
+    // Each is 2 x 2: top line red, green; bottom line blue, red.
+    const Bytes files[] = {
+        BmpFile(2, 2, 8, {{2, 0}, {0, 1}}, {RED, GREEN, BLUE}),
+        BmpFile(2, -2, 24, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 0, 0, 255}}),
+        BmpFile(2, 2, 16, {{0x1F, 0x00, 0x00, 0xF8}, {0x00, 0xF8, 0xE0, 0x07}}, {}, {0xF800, 0x07E0, 0x001F}),
+    };
+    for (const Bytes& file : files) {
+        CDibImage image;
+        ASSERT_EQ(1, LoadBytes(image, file));
+        EXPECT_EQ(24, image.BitCount());
+        ASSERT_EQ(2, image.Width());
+        ASSERT_EQ(2, image.Height());
+        EXPECT_EQ((Bytes{0, 0, 255}), Bgr(image, 0, 0));
+        EXPECT_EQ((Bytes{0, 255, 0}), Bgr(image, 1, 0));
+        EXPECT_EQ((Bytes{255, 0, 0}), Bgr(image, 0, 1));
+        EXPECT_EQ((Bytes{0, 0, 255}), Bgr(image, 1, 1));
+    }
+}
+
+TEST(LoadPicture, JpegKindsBecome24BitPicturesOfTheirSize)
+{
+    CDibImage source;
+    DrawNaturalPicture(source, 97, 61, 4);
+    Bytes grey(37 * 23);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<BYTE>(i % 37 * 6);
+    const int nStride = source.Stride();
+    for (const Bytes& file :
+         {EncodeJpeg(source), EncodeWithTurbo(source.Bits(), 97, nStride, 61, TJPF_BGR, TJSAMP_444, 95, 0),
+          EncodeWithTurbo(source.Bits(), 97, nStride, 61, TJPF_BGR, TJSAMP_420, 95, TJFLAG_PROGRESSIVE)}) {
+        CDibImage image;
+        ASSERT_EQ(1, LoadBytes(image, file));
+        EXPECT_EQ(24, image.BitCount());
+        ASSERT_EQ(97, image.Width());
+        ASSERT_EQ(61, image.Height());
+        EXPECT_GT(Psnr(source, image), 28.0);
+    }
+    CDibImage image;
+    ASSERT_EQ(1, LoadBytes(image, EncodeWithTurbo(grey.data(), 37, 37, 23, TJPF_GRAY, TJSAMP_GRAY, 95, 0)));
+    EXPECT_EQ(24, image.BitCount());
+    EXPECT_NEAR(0, PixelAt(image, 0, 0)[1], 3); // the file's first line is the top line
+    EXPECT_NEAR(216, PixelAt(image, 36, 22)[2], 4);
+    EXPECT_EQ(PixelAt(image, 36, 22)[0], PixelAt(image, 36, 22)[2]);
+}
+
+TEST(LoadPicture, DrawsIntoAnExistingPictureAtItsTopLeft)
+{
+    CDibImage image;
+    ASSERT_TRUE(image.Create(3, 3, 8));
+    image.Fill(nullptr, RGB(255, 255, 255));
+    ASSERT_EQ(1, LoadBytes(image, BmpFile(2, 2, 24, {{255, 255, 255, 255, 255, 255}, {}})));
+    EXPECT_EQ(8, image.BitCount()); // keeps its size and format
+    ASSERT_EQ(3, image.Width());
+    EXPECT_EQ(0, *PixelAt(image, 1, 0));   // black top line of the file
+    EXPECT_EQ(255, *PixelAt(image, 1, 1)); // white bottom line
+    EXPECT_EQ(255, *PixelAt(image, 2, 0)); // untouched beyond the file's picture
+}
+
+TEST(LoadPicture, FailuresLeaveAnEmptyPicture)
+{
+    CTempFolder folder;
+    CDibImage source;
+    DrawNaturalPicture(source, 20, 10, 8);
+    ASSERT_TRUE(SaveJpeg(source, folder.File("named.bmp").c_str())); // a JPEG whatever its name
+    CDibImage image;
+    ASSERT_EQ(1, LoadPicture(image, folder.File("named.bmp").c_str()));
+    EXPECT_EQ(20, image.Width());
+    EXPECT_EQ(0, LoadPicture(image, folder.File("missing.jpg").c_str()));
+    EXPECT_FALSE(image.IsCreated());
+    EXPECT_EQ(0, LoadPicture(image, folder.File("").c_str())); // a folder
+    const std::string strPipe = folder.File("pipe.jpg"); // refused at once, not waited on
+    ASSERT_EQ(0, ::mkfifo(strPipe.c_str(), 0600));
+    EXPECT_EQ(0, LoadPicture(image, strPipe.c_str()));
+
+    const Bytes bmp = BmpFile(4, 4, 24, {{}, {}, {}, {}});
+    EXPECT_EQ(1, LoadPictureFromMemory(image, bmp.data(), bmp.size(), 16));
+    EXPECT_EQ(0, LoadPictureFromMemory(image, bmp.data(), bmp.size(), 15)); // above the pixel limit
+    EXPECT_FALSE(image.IsCreated());
+    const Bytes jpeg = EncodeJpeg(SolidPicture(8, 8, 1, 2, 3));
+    EXPECT_EQ(0, LoadPictureFromMemory(image, jpeg.data(), jpeg.size(), 63));
+}
+
+TEST(LoadPicture, BrokenFilesNeverCrashNorLoadAsSomething)
+{
+    // Corpus naming: good-* load, bad-* fail, damaged-* may give what can be recovered.
+    int nFiles = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(VEXILO_FILES_CORPUS)) {
+        const std::string strName = entry.path().filename().string();
+        CDibImage image;
+        const int nResult = LoadPicture(image, entry.path().c_str());
+        ++nFiles;
+        if (strName.rfind("good-", 0) == 0 || strName.rfind("bad-", 0) == 0) {
+            EXPECT_EQ(strName[0] == 'g' ? 1 : 0, nResult) << strName;
+        }
+        EXPECT_EQ(nResult == 1, image.IsCreated() && image.BitCount() == 24) << strName;
+    }
+    EXPECT_GE(nFiles, 20);
+}
+
+TEST(ReadWholeFile, HoldsTheWholeFileUntilReset)
+{
+    CTempFolder folder;
+    const Bytes content = {1, 2, 3, 0, 255};
+    WriteBytes(folder.File("data"), content);
+    CReadWholeFile file(folder.File("data").c_str());
+    ASSERT_TRUE(file.IsRead());
+    EXPECT_EQ(content, Bytes(file.Start(), file.End()));
+    file.Reset();
+    EXPECT_FALSE(file.IsRead());
+    EXPECT_EQ(0u, file.Size());
+    WriteBytes(folder.File("empty"), {});
+    EXPECT_TRUE(file.Read(folder.File("empty").c_str()));
+    EXPECT_EQ(0u, file.Size());
+    EXPECT_FALSE(file.Read(folder.File("missing").c_str()));
+    EXPECT_FALSE(file.Read(folder.File("data").c_str(), 4)); // larger than allowed
+    EXPECT_FALSE(file.IsRead());
+}
