@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vexilo and runs the whole test suite: a normal build, then the same
-# tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the tests of
-# threaded code (label "threads") under ThreadSanitizer.
+# tests under AddressSanitizer + UndefinedBehaviorSanitizer, a minute of fuzzing
+# of the picture loader, then the tests of threaded code (label "threads") under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -20,8 +21,10 @@ cmake --preset asan -DVEXILO_WERROR=ON
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
+# A bounded fuzzing run of the picture loader.
+bash scripts/fuzz.sh 60
+
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1"
 cmake --preset tsan -DVEXILO_WERROR=ON
 cmake --build --preset tsan -j "$jobs" --target threaded_tests
 ctest --preset tsan -j "$jobs" -L threads
-bash scripts/fuzz.sh 60
