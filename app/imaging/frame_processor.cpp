@@ -1,0 +1,160 @@
+// CFrameProcessor. Two shortcuts give the same pixels as the plain sequence of
+// temporaries and copies:
+// - When raw and color have one size, Demosaic writes its rows straight into color in
+//   reverse order (a negative stride) instead of into a temporary that is then copied
+//   upside down. Only the two-pixel border, which Demosaic leaves alone, is zeroed
+//   first, as it would be in a fresh temporary; AdjustHls then runs in place on color.
+// - Gamma followed by contrast is one table, the contrast table applied to the gamma
+//   table, in one pass over the picture.
+#include "app/imaging/frame_processor.h"
+
+#include "app/imaging/adjust_hls.h"
+#include "app/imaging/binarize.h"
+#include "app/imaging/demosaic.h"
+#include "app/imaging/sharpen.h"
+#include "app/imaging/tone_curves.h"
+#include "app/imaging/trunc_int.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+DemosaicParam DemosaicParamOf(const CFrameSettings& settings)
+{
+    return DemosaicParam{settings.m_BayerMode, TruncToInt(settings.m_BayerR * 100),
+                         TruncToInt(settings.m_BayerG * 100), TruncToInt(settings.m_BayerB * 100)};
+}
+
+bool HlsSelected(const CFrameSettings& settings)
+{
+    return settings.m_HLS.H != 0 || settings.m_HLS.L != 0 || settings.m_HLS.S != 0;
+}
+
+// Zeroes the two-pixel frame of a picture that Demosaic does not write.
+void ZeroBorder(CDibImage& picture)
+{
+    const int nWidth = picture.Width();
+    const int nHeight = picture.Height();
+    const int nBpp = picture.BytesPerPixel();
+    const std::size_t nRowBytes = static_cast<std::size_t>(nWidth) * nBpp;
+    BYTE* pBits = picture.Bits();
+    auto row = [&](int y) { return pBits + static_cast<std::size_t>(y) * picture.Stride(); };
+    if (nWidth < 5 || nHeight < 5) {
+        for (int y = 0; y < nHeight; ++y)
+            std::memset(row(y), 0, nRowBytes);
+        return;
+    }
+    for (int y : {0, 1, nHeight - 2, nHeight - 1})
+        std::memset(row(y), 0, nRowBytes);
+    const std::size_t nEdge = 2 * static_cast<std::size_t>(nBpp);
+    for (int y = 2; y < nHeight - 2; ++y) {
+        std::memset(row(y), 0, nEdge);
+        std::memset(row(y) + nRowBytes - nEdge, 0, nEdge);
+    }
+}
+
+// Copies src (same size and format as dst) into dst turned upside down.
+void CopyUpsideDown(const CDibImage& src, CDibImage& dst)
+{
+    const std::size_t nRowBytes = static_cast<std::size_t>(src.Width()) * src.BytesPerPixel();
+    const int nHeight = src.Height();
+    for (int y = 0; y < nHeight; ++y)
+        std::memcpy(dst.Bits() + static_cast<std::size_t>(nHeight - 1 - y) * dst.Stride(),
+                    src.Bits() + static_cast<std::size_t>(y) * src.Stride(), nRowBytes);
+}
+
+} // namespace
+
+BOOL CFrameProcessor::KeepLike(CDibImage& picture, const CDibImage& model)
+{
+    if (picture.IsCreated() && picture.Width() == model.Width() && picture.Height() == model.Height() &&
+        picture.BitCount() == model.BitCount())
+        return TRUE;
+    return picture.CreateLike(&model);
+}
+
+BOOL CFrameProcessor::ReconstructColor(const CDibImage& raw, CDibImage& color, const CFrameSettings& settings)
+{
+    if (!raw.IsCreated() || !color.IsCreated())
+        return FALSE;
+    DemosaicParam demosaic = DemosaicParamOf(settings);
+    HlsParam hls{settings.m_HLS.H, settings.m_HLS.L, settings.m_HLS.S};
+
+    if (raw.Width() == color.Width() && raw.Height() == color.Height() && color.BitCount() == 24) {
+        ZeroBorder(color);
+        const int nHeight = color.Height();
+        BYTE* pLastRow = color.Bits() + static_cast<std::ptrdiff_t>(nHeight - 1) * color.Stride();
+        DemosaicRows(pLastRow, -std::ptrdiff_t{color.Stride()}, color.BytesPerPixel(), raw.Bits(), raw.Stride(),
+                     raw.BytesPerPixel(), raw.Width(), raw.Height(), demosaic);
+        if (HlsSelected(settings))
+            color.Apply(AdjustHls, color, nullptr, 0, 0, &hls);
+        return TRUE;
+    }
+
+    // Other sizes: a zeroed temporary like color, clipped as Apply clips.
+    if (!KeepLike(m_ColorTemp, color))
+        return FALSE;
+    std::memset(m_ColorTemp.Bits(), 0, static_cast<std::size_t>(m_ColorTemp.Stride()) * m_ColorTemp.Height());
+    m_ColorTemp.Apply(Demosaic, raw, nullptr, 0, 0, &demosaic);
+    if (HlsSelected(settings))
+        m_ColorTemp.Apply(AdjustHls, m_ColorTemp, nullptr, 0, 0, &hls);
+    CopyUpsideDown(m_ColorTemp, color);
+    return TRUE;
+}
+
+void CFrameProcessor::FlipRaw(CDibImage& raw)
+{
+    const std::size_t nRowBytes = static_cast<std::size_t>(raw.Width()) * raw.BytesPerPixel();
+    const int nHeight = raw.Height();
+    for (int y = 0; y < nHeight / 2; ++y) {
+        BYTE* pTop = raw.Bits() + static_cast<std::size_t>(y) * raw.Stride();
+        BYTE* pBottom = raw.Bits() + static_cast<std::size_t>(nHeight - 1 - y) * raw.Stride();
+        std::swap_ranges(pTop, pTop + nRowBytes, pBottom);
+    }
+}
+
+void CFrameProcessor::PostProcess(CDibImage& raw, CDibImage& color, const CFrameSettings& settings)
+{
+    const bool bColor = settings.m_BayerFlg != 0;
+    CDibImage& picture = bColor ? color : raw;
+    if (!picture.IsCreated())
+        return;
+    const int nChannels = bColor ? 3 : 1;
+    const std::ptrdiff_t nStride = picture.Stride();
+    const int nBpp = picture.BytesPerPixel();
+
+    const bool bGamma = settings.Gamma != 100;
+    const bool bContrast = settings.m_HLS.C != 0;
+    if (bGamma || bContrast) {
+        BYTE aTable[256];
+        if (bGamma)
+            BuildGammaTable(settings.Gamma, aTable);
+        if (bContrast) {
+            BYTE aContrast[256];
+            BuildContrastTable(settings.m_HLS.C, aContrast);
+            for (int i = 0; i < 256; ++i)
+                aTable[i] = aContrast[bGamma ? aTable[i] : i];
+        }
+        ApplyToneTable(aTable, picture.Bits(), nStride, nBpp, picture.Bits(), nStride, nBpp, picture.Width(),
+                       picture.Height(), nChannels);
+    }
+    if (settings.m_HLS.SP != 0 && KeepLike(m_SharpenCopy, picture)) {
+        m_SharpenCopy.BlitFrom(picture, nullptr, 0, 0);
+        SharpenRows(picture.Bits(), nStride, nBpp, m_SharpenCopy.Bits(), m_SharpenCopy.Stride(), nBpp,
+                    picture.Width(), picture.Height(), nChannels, settings.m_HLS.SP);
+    }
+    if (settings.m_BinaryFlg != 0)
+        BinarizeRows(picture.Bits(), nStride, nBpp, picture.Bits(), nStride, nBpp, picture.Width(), picture.Height(),
+                     nChannels, settings.m_Binary);
+}
+
+void CFrameProcessor::ProcessFrame(CDibImage& raw, CDibImage& color, const CFrameSettings& settings)
+{
+    if (settings.m_BayerFlg != 0)
+        ReconstructColor(raw, color, settings);
+    else
+        FlipRaw(raw);
+    PostProcess(raw, color, settings);
+}
