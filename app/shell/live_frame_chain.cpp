@@ -4,7 +4,7 @@ LiveSettings MakeLiveSettings(const CViewerSettings& s)
 {
     LiveSettings live;
     live.frame.Gamma = s.Gamma;
-    live.frame.m_HLS = CFrameSettings::Hls{s.m_HLS.H, s.m_HLS.L, s.m_HLS.S, s.m_HLS.C, s.m_HLS.SP};
+    live.frame.m_HLS = s.m_HLS;
     live.frame.m_BinaryFlg = s.m_BinaryFlg;
     live.frame.m_Binary = s.m_Binary;
     live.frame.m_BayerFlg = s.m_BayerFlg;

@@ -2,17 +2,13 @@
 // with the defaults a first start uses.
 #pragma once
 
+#include "app/imaging/frame_processor.h"
 #include "platform/win_types.h"
 
 #include <string>
 
-struct CHlsSettings {
-    int H = 0;  // hue delta
-    int L = 0;  // lightness delta
-    int S = 0;  // saturation delta
-    int C = 0;  // contrast
-    int SP = 0; // sharpness
-};
+// Hue, lightness and saturation deltas, contrast and sharpness ("m_HLS.*").
+using CHlsSettings = CFrameSettings::Hls;
 
 struct CScaleData {
     int Visible = 0;
