@@ -26,13 +26,13 @@ void WriteQuantTable(COutBitStream& out, int nTable)
 }
 
 // nClassAndId: 0x00 / 0x01 DC tables 0 and 1, 0x10 / 0x11 AC tables 0 and 1.
-void WriteHuffmanTable(COutBitStream& out, BYTE nClassAndId, const HuffmanSpec& spec)
+void WriteHuffmanTable(COutBitStream& out, BYTE nClassAndId, const HuffmanTableDef& table)
 {
     out.SetWord(DHT);
-    out.SetWord(static_cast<WORD>(2 + 1 + 16 + spec.nSymbolCount));
+    out.SetWord(static_cast<WORD>(2 + 1 + 16 + table.nSymbolCount));
     out.SetByte(nClassAndId);
-    out.CopyByte(spec.nCounts, 16);
-    out.CopyByte(spec.pSymbols, static_cast<std::size_t>(spec.nSymbolCount));
+    out.CopyByte(table.nCounts, 16);
+    out.CopyByte(table.pSymbols, static_cast<std::size_t>(table.nSymbolCount));
 }
 
 } // namespace

@@ -67,27 +67,27 @@ const BYTE AC_CHROMINANCE_SYMBOLS[162] = {
 // Assigns the canonical codes: within each length in symbol order, each code one more
 // than the last; one bit longer doubles the next code. Calls store(symbol, code, length).
 template <typename Store>
-void ForEachCode(const HuffmanSpec& spec, Store store)
+void ForEachCode(const HuffmanTableDef& table, Store store)
 {
     unsigned nCode = 0;
     int nSymbol = 0;
     for (int nLength = 1; nLength <= 16; ++nLength) {
-        for (int i = 0; i < spec.nCounts[nLength - 1] && nSymbol < spec.nSymbolCount; ++i)
-            store(spec.pSymbols[nSymbol++], nCode++, nLength);
+        for (int i = 0; i < table.nCounts[nLength - 1] && nSymbol < table.nSymbolCount; ++i)
+            store(table.pSymbols[nSymbol++], nCode++, nLength);
         nCode <<= 1;
     }
 }
 
 } // namespace
 
-const HuffmanSpec g_DcLuminanceSpec = {{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
-const HuffmanSpec g_DcChrominanceSpec = {{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
-const HuffmanSpec g_AcLuminanceSpec = {{0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},
+const HuffmanTableDef g_DcLuminanceSpec = {{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
+const HuffmanTableDef g_DcChrominanceSpec = {{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
+const HuffmanTableDef g_AcLuminanceSpec = {{0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},
                                        AC_LUMINANCE_SYMBOLS, 162};
-const HuffmanSpec g_AcChrominanceSpec = {{0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
+const HuffmanTableDef g_AcChrominanceSpec = {{0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
                                          AC_CHROMINANCE_SYMBOLS, 162};
 
-HuffmanCodes BuildHuffmanCodes(const HuffmanSpec& dc, const HuffmanSpec& ac)
+HuffmanCodes BuildHuffmanCodes(const HuffmanTableDef& dc, const HuffmanTableDef& ac)
 {
     HuffmanCodes codes{};
     ForEachCode(dc, [&](BYTE nSymbol, unsigned nCode, int nLength) {

@@ -17,17 +17,17 @@ extern const std::array<std::array<BYTE, 64>, 2> g_QuantTables;
 
 // A Huffman table as a DHT segment carries it: the number of codes of each length
 // 1..16, then the symbols in code order.
-struct HuffmanSpec {
+struct HuffmanTableDef {
     BYTE nCounts[16];
     const BYTE* pSymbols;
     int nSymbolCount;
 };
 
 // DC luminance (K.3), DC chrominance (K.4), AC luminance (K.5), AC chrominance (K.6).
-extern const HuffmanSpec g_DcLuminanceSpec;
-extern const HuffmanSpec g_DcChrominanceSpec;
-extern const HuffmanSpec g_AcLuminanceSpec;
-extern const HuffmanSpec g_AcChrominanceSpec;
+extern const HuffmanTableDef g_DcLuminanceSpec;
+extern const HuffmanTableDef g_DcChrominanceSpec;
+extern const HuffmanTableDef g_AcLuminanceSpec;
+extern const HuffmanTableDef g_AcChrominanceSpec;
 
 // Codes and code lengths by symbol. DC: size category 0..11. AC: 162 entries, index 0
 // end-of-block (run/size 0/0), run * 10 + size for run 0..14 and size 1..10, 151 the
@@ -52,4 +52,4 @@ constexpr int AcIndex(int nRun, int nSize)
 }
 
 // The canonical codes of T.81 Annex C for a DC and an AC table pair.
-HuffmanCodes BuildHuffmanCodes(const HuffmanSpec& dc, const HuffmanSpec& ac);
+HuffmanCodes BuildHuffmanCodes(const HuffmanTableDef& dc, const HuffmanTableDef& ac);
