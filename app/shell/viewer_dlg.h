@@ -94,12 +94,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
-    // Reads Vexilo.ini and decodes the user-interface pictures.
-    virtual void LoadSettings();
-    // Writes Vexilo.ini.
+    // Writes Vexilo.ini (virtual so tests can see when the shutdown reaches it).
     virtual void SaveSettings();
 
 private:
+    // Reads Vexilo.ini and decodes the user-interface pictures.
+    void LoadSettings();
     void CreateControls();
     void CreatePanelButton(int nId, const RECT& rc);
     void CreateToggleButton(int nId, const RECT& rc);
