@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -373,10 +374,12 @@ void CViewerDlg::OnTimer()
     }
 }
 
-void CViewerDlg::paintEvent(QPaintEvent*)
+void CViewerDlg::paintEvent(QPaintEvent* pEvent)
 {
     QPainter painter(this);
-    if (!m_BackTile.isNull()) {
+    // A new frame repaints the view only; the background behind it needs no redraw.
+    const bool bViewOnly = ToQRect(ViewSnapshot().rcView).contains(pEvent->rect());
+    if (!m_BackTile.isNull() && !bViewOnly) {
         const int nColumns = width() / m_BackTile.width() + 1;
         const int nRows = height() / m_BackTile.height() + 1;
         for (int nRow = 0; nRow < nRows; ++nRow) {
