@@ -1,6 +1,6 @@
 #include "app/files/bmp_writer.h"
 
-#include "app/files/whole_file_writer.h"
+#include "platform/whole_file.h"
 
 #include <cstddef>
 

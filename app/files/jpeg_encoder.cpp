@@ -4,7 +4,7 @@
 #include "app/files/jpeg_errors.h"
 #include "app/files/jpeg_huffman.h"
 #include "app/files/jpeg_markers.h"
-#include "app/files/whole_file_writer.h"
+#include "platform/whole_file.h"
 
 #include <algorithm>
 #include <new>

@@ -1,0 +1,29 @@
+// Reading a whole file, and writing one in one piece: the new contents go to a fresh
+// file in the same folder, which then replaces the old one by name, so no reader and
+// no crash ever sees half a file.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <cstddef>
+#include <string>
+
+enum class EReadResult { Ok, Missing, Failed };
+
+// Reads the regular file szFileName into content. Missing: no such file (content
+// empty); Failed: it exists but cannot be read, or is not a regular file.
+EReadResult ReadWholeFile(const char* szFileName, std::string& content);
+
+// One run of bytes of a file's contents.
+struct FileSection {
+    const void* pData;
+    std::size_t nSize;
+};
+
+// Writes the sections, in order, as the file szPath: created, or replaced as a whole,
+// keeping the replaced file's permission bits (and owner where allowed); a symbolic
+// link is followed, so the link stays. The contents and the rename are flushed to
+// disk. FALSE when the file cannot be written completely or szPath names something
+// other than a regular file; whatever was at szPath is then left as it was and no
+// temporary file remains.
+BOOL WriteWholeFile(const char* szPath, const FileSection* pSections, int nCount);
