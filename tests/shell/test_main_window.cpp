@@ -288,6 +288,31 @@ private slots:
         QTest::mouseRelease(&dlg, Qt::LeftButton, Qt::NoModifier, corner + QPoint(10, 10));
     }
 
+    void whiteBalanceButtonTogglesTheRequest()
+    {
+        CViewerDlg dlg(m_Devices, Folder());
+        dlg.OnInitDialog();
+        auto* pWb = qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_WB));
+        QCOMPARE(dlg.Settings().m_WB_Flg, 0);
+        pWb->click();
+        QCOMPARE(dlg.Settings().m_WB_Flg, 1);
+        pWb->click();
+        QCOMPARE(dlg.Settings().m_WB_Flg, 0); // pressing again withdraws it
+    }
+
+    void freezingWithoutACameraCompletesAtOnce()
+    {
+        CViewerDlg dlg(m_Devices, Folder());
+        dlg.OnInitDialog();
+        dlg.show();
+        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LIVE))->click();
+        QVERIFY(dlg.IsFrozen());
+        QVERIFY(!dlg.IsDisplayThreadRunning());
+        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LIVE))->click();
+        QVERIFY(!dlg.IsFrozen());
+        QVERIFY(dlg.IsDisplayThreadRunning());
+    }
+
     void destroyingAnOpenWindowJoinsTheDisplayThread()
     {
         auto pDlg = std::make_unique<CViewerDlg>(m_Devices, Folder());
