@@ -2,6 +2,7 @@
 // and the routines its source files share.
 #pragma once
 
+#include "driver/cam_iso_ring.h"
 #include "driver/firmware/firmware_images.h"
 #include "driver/kernel/ks_device.h"
 #include "driver/kernel/ks_spin_lock.h"
@@ -10,6 +11,8 @@
 // Pool allocations of the driver carry this tag.
 constexpr ULONG CAM_POOL_TAG = MakePoolTag('W', 'd', 'm', ' ');
 
+struct CAM_ISO_CONTEXT;
+
 // Driver-wide data, one per driver object.
 struct CAM_DRIVER_DATA {
     // Bounds every pipe transfer; changed by IOCTL_CAM_SET_TIMEOUT from any thread.
@@ -17,9 +20,9 @@ struct CAM_DRIVER_DATA {
     FIRMWARE_IMAGES Firmware;
 };
 
-// One camera, from PhysicalDeviceObject to the stream rings; DeviceObject, DriverData and
-// PipeLock are this implementation's additions. Fields read by request threads while plug
-// and play changes them are atomic or guarded by PipeLock.
+// One camera, from PhysicalDeviceObject to the stream rings; DeviceObject, DriverData,
+// PipeLock, Stream and StreamLock are this implementation's additions. Fields read by
+// request threads while plug and play changes them are atomic or guarded by PipeLock.
 struct CAM_DEVICE_EXTENSION {
     DEVICE_OBJECT* DeviceObject = nullptr;
     DEVICE_OBJECT* PhysicalDeviceObject = nullptr;
@@ -37,8 +40,14 @@ struct CAM_DEVICE_EXTENSION {
     KEVENT RemoveEvent;
     std::atomic<UCHAR> Removing{0};
     std::atomic<UCHAR> StopStream{0};
-    PVOID DataRing = nullptr;       // isochronous stream rings: no stream runs in this version
-    PVOID DescriptorRing = nullptr;
+    // The isochronous stream (lorvidex07_iso_stream.cpp): its context and rings while one
+    // runs, else null. Guarded by StreamLock: the start publishes them, the stream's last
+    // transfer clears them before it frees them, and a reader holds the lock while it takes
+    // from the rings.
+    CAM_ISO_CONTEXT* Stream = nullptr;
+    CAM_ISO_RING* DataRing = nullptr;
+    CAM_ISO_RING* DescriptorRing = nullptr;
+    KSPIN_LOCK StreamLock;
     KSPIN_LOCK PipeLock;
 };
 
@@ -100,6 +109,11 @@ NTSTATUS CamGetPipe(CAM_DEVICE_EXTENSION* pExt, ULONG nIndex, USBD_PIPE_INFORMAT
 // --- pipe transfers (lorvidex07_pipe.cpp) ---
 // IOCTL_CAM_PIPE_READ and IOCTL_CAM_PIPE_WRITE.
 NTSTATUS CamPipeTransfer(CAM_DEVICE_EXTENSION* pExt, IRP* pIrp, ULONG_PTR* pnTransferred);
+
+// --- isochronous stream (lorvidex07_iso_stream.cpp) ---
+// At removal: asks a running stream to stop and aborts its pipe, so that its transfers come
+// back soon; the stream holds an I/O reference until its last transfer has freed it.
+void CamStopIsoStreamForRemoval(CAM_DEVICE_EXTENSION* pExt);
 
 // --- firmware (lorvidex07_firmware.cpp) ---
 NTSTATUS CamResetControl(CAM_DEVICE_EXTENSION* pExt, bool bHoldInReset);

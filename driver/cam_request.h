@@ -35,3 +35,9 @@ NTSTATUS CamRequestControl(CAM_REQUEST& request);
 NTSTATUS CamRequestStringDescriptor(CAM_REQUEST& request);
 NTSTATUS CamRequestFrameNumber(CAM_REQUEST& request);
 NTSTATUS CamRequestSetFeature(CAM_REQUEST& request);
+
+// Isochronous transfers and the stream (lorvidex07_iso_transfer.cpp, lorvidex07_iso_stream.cpp).
+NTSTATUS CamRequestIsoTransfer(CAM_REQUEST& request);
+NTSTATUS CamRequestStartIsoStream(CAM_REQUEST& request);
+NTSTATUS CamRequestStopIsoStream(CAM_REQUEST& request);
+NTSTATUS CamRequestReadIsoStream(CAM_REQUEST& request);

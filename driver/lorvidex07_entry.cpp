@@ -40,6 +40,7 @@ NTSTATUS CamAddDevice(DRIVER_OBJECT* pDriverObject, DEVICE_OBJECT* pPhysicalDevi
     pExt->DriverData = IoGetDriverObjectExtension<CAM_DRIVER_DATA>(pDriverObject);
     std::wmemcpy(pExt->LinkName, szLinkName, 25);
     KeInitializeSpinLock(&pExt->PipeLock);
+    KeInitializeSpinLock(&pExt->StreamLock);
 
     pExt->PhysicalDeviceObject = pPhysicalDeviceObject;
     pExt->LowerDeviceObject = IoAttachDeviceToDeviceStack(pDevice, pPhysicalDeviceObject);

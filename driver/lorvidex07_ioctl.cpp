@@ -139,10 +139,13 @@ NTSTATUS HandleRequest(CAM_REQUEST& request)
         return SetTimeout(request);
     case IOCTL_CAM_ISO_READ:
     case IOCTL_CAM_ISO_WRITE:
+        return CamRequestIsoTransfer(request);
     case IOCTL_CAM_START_ISO_STREAM:
+        return CamRequestStartIsoStream(request);
     case IOCTL_CAM_STOP_ISO_STREAM:
+        return CamRequestStopIsoStream(request);
     case IOCTL_CAM_READ_ISO_STREAM:
-        return STATUS_NOT_IMPLEMENTED; // isochronous transfers are not part of this version
+        return CamRequestReadIsoStream(request);
     default:
         return STATUS_INVALID_PARAMETER;
     }

@@ -50,6 +50,9 @@ NTSTATUS StartSequence(CAM_DEVICE_EXTENSION* pExt)
 NTSTATUS RemoveDevice(DEVICE_OBJECT* pDevice, CAM_DEVICE_EXTENSION* pExt, IRP* pIrp)
 {
     pExt->Removing = 1;
+    // A running stream holds an I/O reference: it is asked to stop here, and the wait below
+    // lasts until its last transfer has come back and freed its rings.
+    CamStopIsoStreamForRemoval(pExt);
     CamAbortAllPipes(pExt);
     CamIoDecrement(pExt); // this request's reference
     CamIoDecrement(pExt); // the one taken at AddDevice

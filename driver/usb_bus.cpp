@@ -18,6 +18,29 @@ void OnSyncSubmitDone(URB*, NTSTATUS status, PVOID pContext)
 
 } // namespace
 
+NTSTATUS UsbdStatusToNtStatus(USBD_STATUS status)
+{
+    if (USBD_SUCCESS(status))
+        return STATUS_SUCCESS;
+    switch (status) {
+    case USBD_STATUS_CANCELED:
+        return STATUS_CANCELLED;
+    case USBD_STATUS_DEVICE_GONE:
+        return STATUS_DEVICE_NOT_CONNECTED;
+    case USBD_STATUS_INVALID_PARAMETER:
+    case USBD_STATUS_INVALID_URB_FUNCTION:
+        return STATUS_INVALID_PARAMETER;
+    case USBD_STATUS_INSUFFICIENT_RESOURCES:
+        return STATUS_INSUFFICIENT_RESOURCES;
+    case USBD_STATUS_TIMEOUT:
+        return STATUS_IO_TIMEOUT;
+    case USBD_STATUS_NOT_SUPPORTED:
+        return STATUS_NOT_SUPPORTED;
+    default:
+        return STATUS_UNSUCCESSFUL;
+    }
+}
+
 NTSTATUS UsbSubmitUrbSynchronously(IUsbBus& bus, URB* pUrb)
 {
     SYNC_SUBMIT sync;

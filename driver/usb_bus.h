@@ -31,5 +31,10 @@ public:
     virtual void GetUSBDIVersion(USBD_VERSION_INFORMATION* pVersion) = 0;
 };
 
+// The request status that goes with a USB status: success, STATUS_CANCELLED,
+// STATUS_DEVICE_NOT_CONNECTED, STATUS_INVALID_PARAMETER, STATUS_INSUFFICIENT_RESOURCES,
+// STATUS_IO_TIMEOUT, STATUS_NOT_SUPPORTED, else STATUS_UNSUCCESSFUL.
+NTSTATUS UsbdStatusToNtStatus(USBD_STATUS status);
+
 // Submits a request block and waits for it without a time limit; answers its final status.
 NTSTATUS UsbSubmitUrbSynchronously(IUsbBus& bus, URB* pUrb);

@@ -18,6 +18,15 @@ constexpr USBD_STATUS USBD_STATUS_INSUFFICIENT_RESOURCES = static_cast<USBD_STAT
 constexpr USBD_STATUS USBD_STATUS_INVALID_URB_FUNCTION = static_cast<USBD_STATUS>(0x80000200);
 constexpr USBD_STATUS USBD_STATUS_INVALID_PARAMETER = static_cast<USBD_STATUS>(0x80000300);
 constexpr USBD_STATUS USBD_STATUS_INVALID_PIPE_HANDLE = static_cast<USBD_STATUS>(0x80000600);
+constexpr USBD_STATUS USBD_STATUS_ERROR_BUSY = static_cast<USBD_STATUS>(0x80000400);
+constexpr USBD_STATUS USBD_STATUS_INTERNAL_HC_ERROR = static_cast<USBD_STATUS>(0x80000900);
+constexpr USBD_STATUS USBD_STATUS_DATA_OVERRUN = static_cast<USBD_STATUS>(0xC0000008);
+constexpr USBD_STATUS USBD_STATUS_XACT_ERROR = static_cast<USBD_STATUS>(0xC0000011);
+constexpr USBD_STATUS USBD_STATUS_BABBLE_DETECTED = static_cast<USBD_STATUS>(0xC0000012);
+constexpr USBD_STATUS USBD_STATUS_ERROR_SHORT_TRANSFER = static_cast<USBD_STATUS>(0xC0000900);
+constexpr USBD_STATUS USBD_STATUS_ISOCH_REQUEST_FAILED = static_cast<USBD_STATUS>(0xC0000B00);
+constexpr USBD_STATUS USBD_STATUS_NOT_SUPPORTED = static_cast<USBD_STATUS>(0xC0000E00);
+constexpr USBD_STATUS USBD_STATUS_TIMEOUT = static_cast<USBD_STATUS>(0xC0006000);
 constexpr bool USBD_SUCCESS(USBD_STATUS status) { return status >= 0; }
 
 constexpr UCHAR USB_DEVICE_DESCRIPTOR_TYPE = 1;
@@ -144,6 +153,7 @@ constexpr USHORT URB_FUNCTION_SELECT_INTERFACE = 0x0001;
 constexpr USHORT URB_FUNCTION_ABORT_PIPE = 0x0002;
 constexpr USHORT URB_FUNCTION_GET_CURRENT_FRAME_NUMBER = 0x0007;
 constexpr USHORT URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER = 0x0009;
+constexpr USHORT URB_FUNCTION_ISOCH_TRANSFER = 0x000A;
 constexpr USHORT URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE = 0x000B;
 constexpr USHORT URB_FUNCTION_SET_FEATURE_TO_DEVICE = 0x000D;
 constexpr USHORT URB_FUNCTION_VENDOR_DEVICE = 0x0017;
@@ -158,6 +168,17 @@ constexpr USHORT URB_FUNCTION_VENDOR_OTHER = 0x0020;
 
 constexpr ULONG USBD_TRANSFER_DIRECTION_IN = 0x00000001;
 constexpr ULONG USBD_SHORT_TRANSFER_OK = 0x00000002;
+constexpr ULONG USBD_START_ISO_TRANSFER_ASAP = 0x00000004;
+
+// One packet of an isochronous transfer, as the USB stack reports it (12 bytes): the
+// packet's offset in the transfer buffer (set by the submitter), the bytes received or
+// sent, and the packet's USB status.
+struct USBD_ISO_PACKET_DESCRIPTOR {
+    ULONG Offset;
+    ULONG Length;
+    USBD_STATUS Status;
+};
+static_assert(sizeof(USBD_ISO_PACKET_DESCRIPTOR) == 12);
 
 // Lengths of the pipe request block: the current one, and the one of interface versions
 // 0x100 and lower.
@@ -195,6 +216,18 @@ struct URB {
         ULONG TransferBufferLength = 0; // in: buffer length; out: bytes transferred
         PVOID TransferBuffer = nullptr;
     } UrbBulkOrInterruptTransfer;
+    // The packet array of the platform's block follows it in memory; here the block points
+    // at it (see GET_ISO_URB_SIZE).
+    struct {
+        USBD_PIPE_HANDLE PipeHandle = 0;
+        ULONG TransferFlags = 0;
+        ULONG TransferBufferLength = 0; // in: buffer length; out: bytes transferred
+        PVOID TransferBuffer = nullptr;
+        ULONG StartFrame = 0;
+        ULONG NumberOfPackets = 0;
+        ULONG ErrorCount = 0; // out: packets that failed
+        USBD_ISO_PACKET_DESCRIPTOR* IsoPacket = nullptr;
+    } UrbIsochronousTransfer;
     struct {
         ULONG TransferBufferLength = 0; // in: buffer length; out: bytes received
         PVOID TransferBuffer = nullptr;
@@ -215,6 +248,17 @@ struct URB {
         USHORT Index = 0;
     } UrbControlFeatureRequest;
 };
+
+// Bytes of an isochronous request block for nPackets packets: the block, then its packets.
+constexpr std::size_t GET_ISO_URB_SIZE(ULONG nPackets)
+{
+    return sizeof(URB) + static_cast<std::size_t>(nPackets) * sizeof(USBD_ISO_PACKET_DESCRIPTOR);
+}
+// The packets behind a block of that size.
+inline USBD_ISO_PACKET_DESCRIPTOR* IsoPacketsBehind(URB* pUrb)
+{
+    return reinterpret_cast<USBD_ISO_PACKET_DESCRIPTOR*>(reinterpret_cast<UCHAR*>(pUrb) + sizeof(URB));
+}
 
 // Internal requests to the bus driver below the function driver.
 constexpr DWORD IOCTL_INTERNAL_USB_SUBMIT_URB = CTL_CODE(FILE_DEVICE_USB, 0, METHOD_NEITHER, FILE_ANY_ACCESS);

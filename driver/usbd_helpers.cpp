@@ -1,5 +1,6 @@
 #include "driver/usbd_helpers.h"
 
+#include <algorithm>
 #include <cstring>
 
 void UsbBuildGetDescriptorRequest(URB* pUrb, UCHAR nDescriptorType, UCHAR nIndex, USHORT nLanguageId,
@@ -39,6 +40,23 @@ void UsbBuildInterruptOrBulkTransferRequest(URB* pUrb, USBD_PIPE_HANDLE hPipe, P
     pUrb->UrbBulkOrInterruptTransfer.TransferBuffer = pBuffer;
     pUrb->UrbBulkOrInterruptTransfer.TransferBufferLength = nLength;
     pUrb->UrbBulkOrInterruptTransfer.TransferFlags = nTransferFlags;
+}
+
+void UsbBuildIsochronousRequest(URB* pUrb, USBD_ISO_PACKET_DESCRIPTOR* pPackets, USBD_PIPE_HANDLE hPipe,
+                                PVOID pBuffer, ULONG nPacketSize, ULONG nPackets, ULONG nTransferFlags)
+{
+    *pUrb = URB{};
+    pUrb->UrbHeader.Length = static_cast<USHORT>(std::min<std::size_t>(GET_ISO_URB_SIZE(nPackets), 0xFFFF));
+    pUrb->UrbHeader.Function = URB_FUNCTION_ISOCH_TRANSFER;
+    auto& transfer = pUrb->UrbIsochronousTransfer;
+    transfer.PipeHandle = hPipe;
+    transfer.TransferFlags = nTransferFlags;
+    transfer.TransferBuffer = pBuffer;
+    transfer.TransferBufferLength = nPacketSize * nPackets;
+    transfer.NumberOfPackets = nPackets;
+    transfer.IsoPacket = pPackets;
+    for (ULONG k = 0; k < nPackets; ++k)
+        pPackets[k] = USBD_ISO_PACKET_DESCRIPTOR{k * nPacketSize, nPacketSize, USBD_STATUS_SUCCESS};
 }
 
 void UsbBuildPipeRequest(URB* pUrb, USHORT nFunction, USBD_PIPE_HANDLE hPipe, USHORT nRequestLength)

@@ -12,6 +12,10 @@ void UsbBuildVendorRequest(URB* pUrb, USHORT nFunction, ULONG nTransferFlags, UC
                            USHORT nIndex, PVOID pBuffer, ULONG nLength);
 void UsbBuildInterruptOrBulkTransferRequest(URB* pUrb, USBD_PIPE_HANDLE hPipe, PVOID pBuffer, ULONG nLength,
                                             ULONG nTransferFlags);
+// Isochronous transfer of nPackets packets of nPacketSize bytes over pBuffer; packet k lies at
+// k x nPacketSize. pPackets (nPackets entries) becomes the block's packet array.
+void UsbBuildIsochronousRequest(URB* pUrb, USBD_ISO_PACKET_DESCRIPTOR* pPackets, USBD_PIPE_HANDLE hPipe,
+                                PVOID pBuffer, ULONG nPacketSize, ULONG nPackets, ULONG nTransferFlags);
 void UsbBuildPipeRequest(URB* pUrb, USHORT nFunction, USBD_PIPE_HANDLE hPipe, USHORT nRequestLength);
 void UsbBuildFeatureRequest(URB* pUrb, USHORT nFunction, USHORT nFeatureSelector, USHORT nIndex);
 void UsbBuildGetCurrentFrameNumberRequest(URB* pUrb);

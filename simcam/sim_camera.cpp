@@ -10,7 +10,10 @@ constexpr std::size_t kMaxEvents = 4096;
 } // namespace
 
 CSimCamera::CSimCamera(const SIM_CAMERA_OPTIONS& options)
-    : m_Options(options), m_tPowerOn(Clock::now()), m_Renderer(options.nNoiseSeed)
+    : m_Options(options),
+      m_tPowerOn(Clock::now()),
+      m_Iso(SIM_EP_ISO_IN, SIM_EP_ISO_OUT, SIM_ISO_MAX_PACKET),
+      m_Renderer(options.nNoiseSeed)
 {
     m_Queued.reserve(kMaxQueued);
     m_Events.reserve(kMaxEvents);
@@ -73,9 +76,11 @@ USBD_STATUS CSimCamera::SetConfiguration(BYTE nValue)
         if (nValue != 0 && nValue != SIM_CONFIGURATION_VALUE)
             return USBD_STATUS_STALL_PID;
         m_nConfiguration = nValue;
+        m_nAlternateSetting = 0;
         if (nValue == 0)
             queued = TakeQueuedLocked(); // the endpoints are gone
     }
+    m_Iso.SetActive(false); // setting 0 has no isochronous endpoints
     EndTransfers(queued, USBD_STATUS_CANCELED);
     return USBD_STATUS_SUCCESS;
 }
@@ -84,6 +89,30 @@ BYTE CSimCamera::GetConfiguration() const
 {
     std::lock_guard lock(m_Mutex);
     return m_nConfiguration;
+}
+
+USBD_STATUS CSimCamera::SetInterface(BYTE nInterface, BYTE nAlternate)
+{
+    std::vector<QUEUED_TRANSFER> queued;
+    {
+        std::lock_guard lock(m_Mutex);
+        if (m_bUnplugged)
+            return USBD_STATUS_DEVICE_GONE;
+        if (m_nConfiguration == 0 || nInterface != 0 || nAlternate > SIM_ISO_ALTERNATE_SETTING)
+            return USBD_STATUS_STALL_PID;
+        m_nAlternateSetting = nAlternate;
+        if (nAlternate != 0)
+            queued = TakeQueuedLocked(); // the image endpoint is not part of setting 1
+    }
+    m_Iso.SetActive(nAlternate == SIM_ISO_ALTERNATE_SETTING);
+    EndTransfers(queued, USBD_STATUS_CANCELED);
+    return USBD_STATUS_SUCCESS;
+}
+
+BYTE CSimCamera::GetAlternateSetting() const
+{
+    std::lock_guard lock(m_Mutex);
+    return m_nAlternateSetting;
 }
 
 USBD_STATUS CSimCamera::VendorRequest(BYTE nRequest, WORD nValue, WORD, bool bIn, BYTE* pData, DWORD nLength,
@@ -154,6 +183,8 @@ USBD_STATUS CSimCamera::BulkTransfer(BYTE nEndpoint, BYTE* pBuffer, DWORD nLengt
         return USBD_STATUS_SUCCESS;
     }
     case SIM_EP_IMAGE:
+        if (m_nAlternateSetting != 0)
+            return USBD_STATUS_STALL_PID;
         if (m_Queued.size() >= kMaxQueued)
             return USBD_STATUS_INSUFFICIENT_RESOURCES;
         m_Queued.push_back({pBuffer, nLength, pfnDone, pKey, pContext});
@@ -165,14 +196,23 @@ USBD_STATUS CSimCamera::BulkTransfer(BYTE nEndpoint, BYTE* pBuffer, DWORD nLengt
     }
 }
 
+USBD_STATUS CSimCamera::IsoTransfer(BYTE nEndpoint, BYTE* pBuffer, USBD_ISO_PACKET_DESCRIPTOR* pPackets,
+                                    ULONG nPackets, PSIM_TRANSFER_DONE pfnDone, void* pKey, void* pContext)
+{
+    return m_Iso.Queue(nEndpoint, pBuffer, pPackets, nPackets, pfnDone, pKey, pContext);
+}
+
 void CSimCamera::CancelTransfer(void* pKey)
 {
     QUEUED_TRANSFER transfer{};
     {
-        std::lock_guard lock(m_Mutex);
+        std::unique_lock lock(m_Mutex);
         auto it = std::find_if(m_Queued.begin(), m_Queued.end(), [pKey](const auto& t) { return t.pKey == pKey; });
-        if (it == m_Queued.end())
+        if (it == m_Queued.end()) {
+            lock.unlock();
+            m_Iso.Cancel(pKey); // when it is an isochronous transfer
             return;
+        }
         transfer = *it;
         m_Queued.erase(it);
         ++m_Stats.nImageTransfersCancelled;
@@ -193,6 +233,8 @@ void CSimCamera::AbortEndpoint(BYTE nEndpoint)
             m_Changed.notify_all();
         }
     }
+    if (m_Iso.IsIsochronousEndpoint(nEndpoint))
+        m_Iso.Abort(nEndpoint);
     EndTransfers(queued, USBD_STATUS_CANCELED);
 }
 
@@ -205,6 +247,7 @@ void CSimCamera::ResetPort()
         queued = TakeQueuedLocked();
         m_Changed.notify_all();
     }
+    m_Iso.Abort(0);
     EndTransfers(queued, USBD_STATUS_CANCELED);
 }
 
@@ -217,6 +260,7 @@ void CSimCamera::Unplug()
         queued = TakeQueuedLocked();
         m_Changed.notify_all();
     }
+    m_Iso.Unplug();
     EndTransfers(queued, USBD_STATUS_DEVICE_GONE);
 }
 

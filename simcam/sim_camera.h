@@ -5,6 +5,7 @@
 #include "driver/usb_types.h"
 #include "simcam/sim_camera_firmware.h"
 #include "simcam/sim_frame_renderer.h"
+#include "simcam/sim_iso_endpoints.h"
 #include "simcam/sim_microcontroller.h"
 #include "simcam/sim_scene.h"
 
@@ -52,14 +53,13 @@ struct SIM_CAMERA_STATS {
     DWORD nPipeAborts = 0;
 };
 
-// Called when a queued image transfer ends (on the camera's frame thread, or on the thread
-// that cancels it), with no lock of the camera held.
-using PSIM_TRANSFER_DONE = void (*)(void* pKey, void* pContext, USBD_STATUS status, DWORD nTransferred);
+// PSIM_TRANSFER_DONE (simcam/sim_iso_endpoints.h) ends a queued image or isochronous transfer.
 
 // Every member may be called from any thread. The command and reply endpoints answer at once
 // on the caller's thread; image transfers wait on the camera's frame thread for the next
 // frame that is due after a CAM_CMD_FRAME, which it renders straight into the transfer's
-// buffer. The frame thread sleeps until a frame is due; it never spins.
+// buffer. The frame thread sleeps until a frame is due; it never spins. The isochronous
+// endpoints of alternate setting 1 run on their own thread (CSimIsoEndpoints).
 class CSimCamera {
 public:
     explicit CSimCamera(const SIM_CAMERA_OPTIONS& options = {});
@@ -70,8 +70,11 @@ public:
     // --- the USB device (used by the bus adapter) ---
     USBD_STATUS GetDescriptor(BYTE nType, BYTE nIndex, WORD nLanguage, BYTE* pBuffer, DWORD nLength,
                               DWORD* pnCopied);
-    USBD_STATUS SetConfiguration(BYTE nValue); // 0 unconfigures
+    USBD_STATUS SetConfiguration(BYTE nValue); // 0 unconfigures; the interface goes back to setting 0
     BYTE GetConfiguration() const;
+    // Selects an alternate setting of interface 0 on a configured device (a stall for others).
+    USBD_STATUS SetInterface(BYTE nInterface, BYTE nAlternate);
+    BYTE GetAlternateSetting() const;
     USBD_STATUS VendorRequest(BYTE nRequest, WORD nValue, WORD nIndex, bool bIn, BYTE* pData, DWORD nLength,
                               DWORD* pnMoved);
     USBD_STATUS SetFeature(WORD nSelector, WORD nIndex);
@@ -80,7 +83,11 @@ public:
     // later through pfnDone(pKey, pContext, ...); the others end at once (*pnMoved).
     USBD_STATUS BulkTransfer(BYTE nEndpoint, BYTE* pBuffer, DWORD nLength, DWORD* pnMoved, PSIM_TRANSFER_DONE pfnDone,
                              void* pKey, void* pContext);
-    // Ends the queued image transfer pKey as cancelled; one being delivered is left alone.
+    // An isochronous transfer on an endpoint of setting 1 (see CSimIsoEndpoints::Queue).
+    USBD_STATUS IsoTransfer(BYTE nEndpoint, BYTE* pBuffer, USBD_ISO_PACKET_DESCRIPTOR* pPackets, ULONG nPackets,
+                            PSIM_TRANSFER_DONE pfnDone, void* pKey, void* pContext);
+    // Ends the queued image or isochronous transfer pKey as cancelled; one being delivered
+    // is left alone.
     void CancelTransfer(void* pKey);
     void AbortEndpoint(BYTE nEndpoint);
     void ResetPort();
@@ -102,6 +109,7 @@ public:
 
     // --- inspection ---
     SIM_CAMERA_STATS GetStats() const;
+    SIM_ISO_STATS GetIsoStats() const { return m_Iso.GetStats(); }
     std::vector<SIM_EVENT> TakeEvents(); // the events since the last call (at most 4096)
     WORD PeekRegister(BYTE nRegister) const;
     SIM_PROGRAM GetProgram() const;
@@ -140,6 +148,7 @@ private:
     std::shared_ptr<const CSimRadiance> m_pNewScene;
     Clock::time_point m_tNextFrame{};
     BYTE m_nConfiguration = 0;
+    BYTE m_nAlternateSetting = 0;
     bool m_bUnplugged = false;
     bool m_bStall = false;
     bool m_bHoldCommands = false;
@@ -147,6 +156,9 @@ private:
     DWORD m_nShortFrameBytes = 0;
     bool m_bShutdown = false;
 
+    // Told of every change of configuration, setting and presence after m_Mutex is released;
+    // it has its own lock and thread.
+    CSimIsoEndpoints m_Iso;
     CSimFrameRenderer m_Renderer; // frame thread only (and the constructor)
     std::thread m_FrameThread;    // last: starts when everything else exists
 };

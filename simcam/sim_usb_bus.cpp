@@ -6,29 +6,6 @@
 #include <algorithm>
 #include <array>
 
-namespace {
-
-NTSTATUS StatusOf(USBD_STATUS status)
-{
-    if (USBD_SUCCESS(status))
-        return STATUS_SUCCESS;
-    switch (status) {
-    case USBD_STATUS_CANCELED:
-        return STATUS_CANCELLED;
-    case USBD_STATUS_DEVICE_GONE:
-        return STATUS_DEVICE_NOT_CONNECTED;
-    case USBD_STATUS_INVALID_PARAMETER:
-    case USBD_STATUS_INVALID_URB_FUNCTION:
-        return STATUS_INVALID_PARAMETER;
-    case USBD_STATUS_INSUFFICIENT_RESOURCES:
-        return STATUS_INSUFFICIENT_RESOURCES;
-    default:
-        return STATUS_UNSUCCESSFUL;
-    }
-}
-
-} // namespace
-
 USBD_STATUS CSimUsbBus::FillInterface(BYTE nConfiguration, USBD_INTERFACE_INFORMATION* pInterface)
 {
     std::array<BYTE, 255> bytes{};
@@ -104,7 +81,11 @@ USBD_STATUS CSimUsbBus::SelectInterface(URB* pUrb)
     }
     if (!pUrb->UrbSelectInterface.Interface)
         return USBD_STATUS_INVALID_PARAMETER;
-    return FillInterface(nConfiguration, pUrb->UrbSelectInterface.Interface);
+    USBD_INTERFACE_INFORMATION* pInterface = pUrb->UrbSelectInterface.Interface;
+    USBD_STATUS status = FillInterface(nConfiguration, pInterface);
+    if (!USBD_SUCCESS(status))
+        return status;
+    return m_Camera.SetInterface(pInterface->InterfaceNumber, pInterface->AlternateSetting);
 }
 
 BYTE CSimUsbBus::EndpointOf(USBD_PIPE_HANDLE hPipe) const
@@ -113,19 +94,50 @@ BYTE CSimUsbBus::EndpointOf(USBD_PIPE_HANDLE hPipe) const
     return (m_nConfiguration && (hPipe >> 8) == m_nGeneration) ? static_cast<BYTE>(hPipe & 0xFF) : 0;
 }
 
+CSimUsbBus::PENDING_URB* CSimUsbBus::TakeSlot(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVOID pContext)
+{
+    std::lock_guard lock(m_Mutex);
+    auto it = std::find_if(m_Pending.begin(), m_Pending.end(), [](const PENDING_URB& slot) { return !slot.pUrb; });
+    if (it == m_Pending.end())
+        return nullptr;
+    *it = PENDING_URB{this, pUrb, pfnCompletion, pContext};
+    return &*it;
+}
+
+void CSimUsbBus::FreeSlot(PENDING_URB* pSlot)
+{
+    std::lock_guard lock(m_Mutex);
+    pSlot->pUrb = nullptr;
+}
+
+CSimUsbBus::PENDING_URB CSimUsbBus::EndSlot(PENDING_URB* pSlot)
+{
+    std::lock_guard lock(pSlot->pBus->m_Mutex);
+    PENDING_URB pending = *pSlot;
+    pSlot->pUrb = nullptr;
+    return pending;
+}
+
 void CSimUsbBus::OnTransferDone(void* pKey, void* pContext, USBD_STATUS status, DWORD nTransferred)
 {
-    auto* pSlot = static_cast<PENDING_URB*>(pContext);
     auto* pUrb = static_cast<URB*>(pKey);
-    PENDING_URB pending;
-    {
-        std::lock_guard lock(pSlot->pBus->m_Mutex);
-        pending = *pSlot;
-        pSlot->pUrb = nullptr;
-    }
+    const PENDING_URB pending = EndSlot(static_cast<PENDING_URB*>(pContext));
     pUrb->UrbHeader.Status = status;
     pUrb->UrbBulkOrInterruptTransfer.TransferBufferLength = nTransferred;
-    pending.pfnCompletion(pUrb, StatusOf(status), pending.pContext);
+    pending.pfnCompletion(pUrb, UsbdStatusToNtStatus(status), pending.pContext);
+}
+
+void CSimUsbBus::OnIsoTransferDone(void* pKey, void* pContext, USBD_STATUS status, DWORD nTransferred)
+{
+    auto* pUrb = static_cast<URB*>(pKey);
+    const PENDING_URB pending = EndSlot(static_cast<PENDING_URB*>(pContext));
+    auto& transfer = pUrb->UrbIsochronousTransfer;
+    transfer.TransferBufferLength = nTransferred;
+    transfer.ErrorCount = 0;
+    for (ULONG k = 0; k < transfer.NumberOfPackets; ++k)
+        transfer.ErrorCount += USBD_SUCCESS(transfer.IsoPacket[k].Status) ? 0 : 1;
+    pUrb->UrbHeader.Status = status;
+    pending.pfnCompletion(pUrb, UsbdStatusToNtStatus(status), pending.pContext); // the block is not touched after this
 }
 
 USBD_STATUS CSimUsbBus::BulkTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVOID pContext, bool* pbPending)
@@ -137,12 +149,9 @@ USBD_STATUS CSimUsbBus::BulkTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnCompletio
         return USBD_STATUS_INVALID_PIPE_HANDLE;
     PENDING_URB* pSlot = nullptr;
     if (nEndpoint == SIM_EP_IMAGE) {
-        std::lock_guard lock(m_Mutex);
-        auto it = std::find_if(m_Pending.begin(), m_Pending.end(), [](const PENDING_URB& slot) { return !slot.pUrb; });
-        if (it == m_Pending.end())
+        pSlot = TakeSlot(pUrb, pfnCompletion, pContext);
+        if (!pSlot)
             return USBD_STATUS_INSUFFICIENT_RESOURCES;
-        pSlot = &*it;
-        *pSlot = PENDING_URB{this, pUrb, pfnCompletion, pContext};
     }
     DWORD nMoved = 0;
     USBD_STATUS status = m_Camera.BulkTransfer(nEndpoint, static_cast<BYTE*>(transfer.TransferBuffer),
@@ -151,11 +160,33 @@ USBD_STATUS CSimUsbBus::BulkTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnCompletio
         *pbPending = true;
         return status;
     }
-    if (pSlot) {
-        std::lock_guard lock(m_Mutex);
-        pSlot->pUrb = nullptr;
-    }
+    if (pSlot)
+        FreeSlot(pSlot);
     transfer.TransferBufferLength = nMoved;
+    return status;
+}
+
+USBD_STATUS CSimUsbBus::IsoTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVOID pContext, bool* pbPending)
+{
+    *pbPending = false;
+    auto& transfer = pUrb->UrbIsochronousTransfer;
+    const BYTE nEndpoint = EndpointOf(transfer.PipeHandle);
+    if (!nEndpoint)
+        return USBD_STATUS_INVALID_PIPE_HANDLE;
+    if (!transfer.IsoPacket || transfer.NumberOfPackets == 0)
+        return USBD_STATUS_INVALID_PARAMETER;
+    PENDING_URB* pSlot = TakeSlot(pUrb, pfnCompletion, pContext);
+    if (!pSlot)
+        return USBD_STATUS_INSUFFICIENT_RESOURCES;
+    const USBD_STATUS status = m_Camera.IsoTransfer(nEndpoint, static_cast<BYTE*>(transfer.TransferBuffer),
+                                                    transfer.IsoPacket, transfer.NumberOfPackets,
+                                                    &OnIsoTransferDone, pUrb, pSlot);
+    if (status == USBD_STATUS_PENDING) {
+        *pbPending = true;
+        return status;
+    }
+    FreeSlot(pSlot);
+    transfer.TransferBufferLength = 0;
     return status;
 }
 
@@ -195,6 +226,13 @@ NTSTATUS CSimUsbBus::SubmitUrb(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVO
             return STATUS_PENDING; // completes through OnTransferDone
         break;
     }
+    case URB_FUNCTION_ISOCH_TRANSFER: {
+        bool bPending = false;
+        status = IsoTransfer(pUrb, pfnCompletion, pContext, &bPending);
+        if (bPending)
+            return STATUS_PENDING; // completes through OnIsoTransferDone
+        break;
+    }
     case URB_FUNCTION_ABORT_PIPE:
     case URB_FUNCTION_RESET_PIPE: {
         m_nLastPipeRequestLength = pUrb->UrbHeader.Length;
@@ -228,7 +266,7 @@ NTSTATUS CSimUsbBus::SubmitUrb(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVO
         break;
     }
     pUrb->UrbHeader.Status = status;
-    const NTSTATUS ntStatus = StatusOf(status);
+    const NTSTATUS ntStatus = UsbdStatusToNtStatus(status);
     pfnCompletion(pUrb, ntStatus, pContext);
     return ntStatus;
 }

@@ -24,7 +24,7 @@ public:
     USHORT GetLastPipeRequestLength() const { return m_nLastPipeRequestLength; }
 
 private:
-    // The completion of an image transfer while the camera holds it.
+    // The completion of an image or isochronous transfer while the camera holds it.
     struct PENDING_URB {
         CSimUsbBus* pBus = nullptr;
         URB* pUrb = nullptr; // null: the slot is free
@@ -32,6 +32,12 @@ private:
         PVOID pContext = nullptr;
     };
     static void OnTransferDone(void* pKey, void* pContext, USBD_STATUS status, DWORD nTransferred);
+    static void OnIsoTransferDone(void* pKey, void* pContext, USBD_STATUS status, DWORD nTransferred);
+    // A free slot for a transfer the camera will hold, or null.
+    PENDING_URB* TakeSlot(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVOID pContext);
+    void FreeSlot(PENDING_URB* pSlot);
+    // Takes the slot's completion and frees the slot.
+    static PENDING_URB EndSlot(PENDING_URB* pSlot);
 
     USBD_STATUS SelectConfiguration(URB* pUrb);
     USBD_STATUS SelectInterface(URB* pUrb);
@@ -39,11 +45,12 @@ private:
     // The endpoint behind a pipe handle of the current configuration, or 0.
     BYTE EndpointOf(USBD_PIPE_HANDLE hPipe) const;
     USBD_STATUS BulkTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVOID pContext, bool* pbPending);
+    USBD_STATUS IsoTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnCompletion, PVOID pContext, bool* pbPending);
 
     CSimCamera& m_Camera;
     mutable std::mutex m_Mutex; // guards the members below; any thread
     ULONG m_nGeneration = 1;
     BYTE m_nConfiguration = 0;
-    std::array<PENDING_URB, 16> m_Pending{}; // image transfers the camera holds
+    std::array<PENDING_URB, 64> m_Pending{}; // image and isochronous transfers the camera holds
     std::atomic<USHORT> m_nLastPipeRequestLength{0};
 };

@@ -15,12 +15,17 @@ constexpr std::array<BYTE, 18> kDevice = {
     0x00, 0x01,            // release 1.00
     1, 2, 3, 1};           // strings, one configuration
 
-constexpr std::array<BYTE, 39> kConfiguration = {
-    9, 2, 39, 0, 1, SIM_CONFIGURATION_VALUE, 0, 0x80, 250, // bus powered, 500 mA
+constexpr std::array<BYTE, 76> kConfiguration = {
+    9, 2, 76, 0, 1, SIM_CONFIGURATION_VALUE, 0, 0x80, 250, // bus powered, 500 mA
     9, 4, 0, 0, 3, 0xFF, 0xFF, 0xFF, 0,                    // interface 0, three endpoints
     7, 5, SIM_EP_COMMAND, 2, 0x00, 0x02, 0,                // bulk, 512-byte packets
     7, 5, SIM_EP_REPLY, 2, 0x00, 0x02, 0,
-    7, 5, SIM_EP_IMAGE, 2, 0x00, 0x02, 0};
+    7, 5, SIM_EP_IMAGE, 2, 0x00, 0x02, 0,
+    9, 4, 0, SIM_ISO_ALTERNATE_SETTING, 4, 0xFF, 0xFF, 0xFF, 0, // interface 0, setting 1
+    7, 5, SIM_EP_COMMAND, 2, 0x00, 0x02, 0,
+    7, 5, SIM_EP_REPLY, 2, 0x00, 0x02, 0,
+    7, 5, SIM_EP_ISO_IN, 0x05, SIM_ISO_MAX_PACKET & 0xFF, SIM_ISO_MAX_PACKET >> 8, 1, // isochronous, asynchronous,
+    7, 5, SIM_EP_ISO_OUT, 0x05, SIM_ISO_MAX_PACKET & 0xFF, SIM_ISO_MAX_PACKET >> 8, 1}; // every microframe
 
 std::vector<BYTE> StringDescriptor(const char* szText)
 {

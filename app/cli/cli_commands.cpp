@@ -20,7 +20,13 @@ constexpr DWORD kFrameWaitMs = 5000;
 
 const char* BackendName(CameraBackendKind kind)
 {
-    return kind == CameraBackendKind::Simulated ? "sim" : "none";
+    switch (kind) {
+    case CameraBackendKind::Simulated: return "sim";
+    case CameraBackendKind::Usb: return "usb";
+    case CameraBackendKind::Automatic: return "auto";
+    case CameraBackendKind::None: break;
+    }
+    return "none";
 }
 
 int Fail(const CliOutput& out, const std::string& szMessage)
@@ -79,7 +85,7 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start)
 int RunInfo(CameraBackendKind cameras, const CliOutput& out)
 {
     CCameraBackend backend(cameras);
-    std::fprintf(out.pOut, "Vexilo Version 1.510\ncameras: %s\n", BackendName(cameras));
+    std::fprintf(out.pOut, "Vexilo Version 1.510\ncameras: %s\n", BackendName(backend.Kind()));
     for (int i = 0; i < CAM_MAX_DEVICES; ++i) {
         const std::string szPath = "\\\\.\\Lorvidex07-" + std::to_string(i);
         if (CDeviceHandle(backend.Devices(), szPath.c_str()).IsValid())

@@ -19,7 +19,7 @@ struct CliOutput {
 };
 
 struct GrabOptions {
-    CameraBackendKind cameras = CameraBackendKind::None;
+    CameraBackendKind cameras = CameraBackendKind::Automatic;
     std::string szSettingsFolder; // empty: the program's usual settings folder
     int nFrames = 30;
     bool bRaw = false;

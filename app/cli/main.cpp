@@ -10,8 +10,8 @@
 namespace {
 
 const char* const kUsage =
-    "usage: vexilo-cli info [--camera sim|none]\n"
-    "       vexilo-cli grab [--camera sim|none] [--settings DIR] [--frames N] [--raw] -o FILE\n"
+    "usage: vexilo-cli info [--camera usb|sim|none]\n"
+    "       vexilo-cli grab [--camera usb|sim|none] [--settings DIR] [--frames N] [--raw] -o FILE\n"
     "       vexilo-cli process [--settings DIR] IN OUT\n"
     "       vexilo-cli jpeg IN OUT\n";
 
@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
     if (command == "info") {
         CameraBackendKind kind;
         if (!args.positional.empty() || !CameraKindOf(args, kind))
-            return Usage("info takes --camera sim|none only");
+            return Usage("info takes --camera usb|sim|none only");
         return RunInfo(kind, out);
     }
     if (command == "grab") {

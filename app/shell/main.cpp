@@ -26,16 +26,18 @@ int main(int argc, char* argv[])
         QStringLiteral("DIR"));
     parser.addOption(settingsOption);
     const QCommandLineOption cameraOption(
-        QStringLiteral("camera"), QStringLiteral("Where cameras come from: sim (a simulated camera) or none (also $VEXILO_CAMERA)."),
+        QStringLiteral("camera"),
+        QStringLiteral("Where cameras come from: usb (real cameras), sim (a simulated camera) or none (also "
+                       "$VEXILO_CAMERA). Default: the USB cameras attached at start, if any."),
         QStringLiteral("KIND"));
     parser.addOption(cameraOption);
     parser.process(application);
 
     const QString cameraName =
         parser.isSet(cameraOption) ? parser.value(cameraOption) : qEnvironmentVariable("VEXILO_CAMERA");
-    CameraBackendKind cameras = CameraBackendKind::None;
+    CameraBackendKind cameras = CameraBackendKind::Automatic;
     if (!ParseCameraBackend(cameraName.toStdString(), cameras)) {
-        std::fprintf(stderr, "vexilo: unknown camera kind \"%s\" (use sim or none)\n", qPrintable(cameraName));
+        std::fprintf(stderr, "vexilo: unknown camera kind \"%s\" (use usb, sim or none)\n", qPrintable(cameraName));
         return 1;
     }
 

@@ -1,8 +1,12 @@
 #include "driver/firmware/firmware_images.h"
 
+#include "driver/firmware/intel_hex.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -60,13 +64,27 @@ NTSTATUS LoadFirmwareImagesFrom(const char* szFolder, FIRMWARE_IMAGES* pImages)
     }
     *pImages = FIRMWARE_IMAGES{};
     const std::string folder(szFolder);
-    for (auto [szFile, pRecords] : {std::pair{FIRMWARE_FILE_A, &pImages->ImageA},
-                                    std::pair{FIRMWARE_FILE_B, &pImages->ImageB}}) {
-        const std::string path = folder + "/" + szFile;
+    for (auto [szFile, szHexFile, pRecords] :
+         {std::tuple{FIRMWARE_FILE_A, FIRMWARE_HEX_FILE_A, &pImages->ImageA},
+          std::tuple{FIRMWARE_FILE_B, FIRMWARE_HEX_FILE_B, &pImages->ImageB}}) {
+        std::string path = folder + "/" + szFile;
         NTSTATUS status = ReadFirmwareFile(path, pRecords);
+        bool bHex = false;
+        if (status == STATUS_OBJECT_NAME_NOT_FOUND) {
+            const std::string hexPath = folder + "/" + szHexFile;
+            const NTSTATUS hexStatus = ReadIntelHexFile(hexPath, pRecords);
+            if (hexStatus != STATUS_OBJECT_NAME_NOT_FOUND) {
+                status = hexStatus;
+                path = hexPath;
+                bHex = true;
+            }
+        }
         if (!NT_SUCCESS(status)) {
-            std::fprintf(stderr, "Lorvidex07Drv: firmware %s %s\n", path.c_str(),
-                         status == STATUS_INVALID_IMAGE_FORMAT ? "is not a record list" : "cannot be read");
+            if (status != STATUS_INVALID_IMAGE_FORMAT)
+                std::fprintf(stderr, "Lorvidex07Drv: firmware %s (or %s) cannot be read\n", path.c_str(), szHexFile);
+            else
+                std::fprintf(stderr, "Lorvidex07Drv: firmware %s is not %s\n", path.c_str(),
+                             bHex ? "valid Intel HEX" : "a record list");
             *pImages = FIRMWARE_IMAGES{};
             return status;
         }

@@ -20,14 +20,18 @@ FIRMWARE_IMAGES GetBuiltInFirmwareImages();
 
 // The environment variable naming a folder with the real images; when it is set and not
 // empty the driver loads FIRMWARE_FILE_A and FIRMWARE_FILE_B from there (record lists in the
-// 22-byte format) instead of the built-in placeholders.
+// 22-byte format) instead of the built-in placeholders. An image whose record list is not
+// there is read from FIRMWARE_HEX_FILE_A / _B instead (Intel HEX, converted to records).
 constexpr const char* FIRMWARE_DIR_VARIABLE = "VEXILO_FIRMWARE_DIR";
 constexpr const char* FIRMWARE_FILE_A = "Lorvidex07A.rec";
 constexpr const char* FIRMWARE_FILE_B = "Lorvidex07B.rec";
+constexpr const char* FIRMWARE_HEX_FILE_A = "Lorvidex07A.hex";
+constexpr const char* FIRMWARE_HEX_FILE_B = "Lorvidex07B.hex";
 
 // The images to download: from the folder named by VEXILO_FIRMWARE_DIR, else built in.
-// When the folder is named but a file is missing or not a record list, answers that
-// file's ReadFirmwareFile status, says so on the error output, and leaves *pImages empty.
+// When the folder is named but an image has neither file, or its file is not valid, answers
+// STATUS_OBJECT_NAME_NOT_FOUND or STATUS_INVALID_IMAGE_FORMAT, says so on the error output,
+// and leaves *pImages empty.
 NTSTATUS LoadFirmwareImages(FIRMWARE_IMAGES* pImages);
 // The same for a given folder ("" or null: built in).
 NTSTATUS LoadFirmwareImagesFrom(const char* szFolder, FIRMWARE_IMAGES* pImages);

@@ -1,9 +1,37 @@
 #include "driver/kernel/ks_irp.h"
 
+#include <new>
+
 void IoInitializeIrp(IRP* pIrp, CHAR nStackSize)
 {
     pIrp->StackCount = nStackSize;
     pIrp->CurrentLocation = -1;
+}
+
+KS_IRP_PTR IoAllocateIrp(CHAR nStackSize)
+{
+    if (nStackSize < 1 || nStackSize > IRP_MAX_STACK)
+        return nullptr;
+    KS_IRP_PTR pIrp(new (std::nothrow) IRP);
+    if (pIrp)
+        IoInitializeIrp(pIrp.get(), nStackSize);
+    return pIrp;
+}
+
+void IoReuseIrp(IRP* pIrp, NTSTATUS status)
+{
+    const CHAR nStackSize = pIrp->StackCount;
+    pIrp->IoStatus = IO_STATUS_BLOCK{status, 0};
+    pIrp->AssociatedIrp.SystemBuffer = nullptr;
+    pIrp->MdlAddress = nullptr;
+    pIrp->PendingReturned = 0;
+    pIrp->Cancel = 0;
+    pIrp->CancelRoutine = nullptr;
+    pIrp->UserIosb = nullptr;
+    pIrp->UserEvent = nullptr;
+    pIrp->Tail = {};
+    pIrp->Stack.fill(IO_STACK_LOCATION{});
+    IoInitializeIrp(pIrp, nStackSize);
 }
 
 void IoCopyCurrentIrpStackLocationToNext(IRP* pIrp)

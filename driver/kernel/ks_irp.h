@@ -6,6 +6,7 @@
 #include "platform/devio.h"
 
 #include <array>
+#include <memory>
 
 class DEVICE_OBJECT;
 struct IRP;
@@ -117,6 +118,15 @@ struct IRP {
 
 // Prepares a request for a stack of nStackSize drivers; nothing is current yet.
 void IoInitializeIrp(IRP* pIrp, CHAR nStackSize);
+
+// A request that outlives the call that issues it (asynchronous requests that their
+// completion routine sends again): allocated and initialised for nStackSize drivers; null
+// when memory runs out or the stack is deeper than a request can carry. Freed by resetting
+// the pointer (the platform's IoFreeIrp).
+using KS_IRP_PTR = std::unique_ptr<IRP>;
+KS_IRP_PTR IoAllocateIrp(CHAR nStackSize);
+// Makes an allocated request ready to be sent again, as after IoAllocateIrp.
+void IoReuseIrp(IRP* pIrp, NTSTATUS status);
 
 inline IO_STACK_LOCATION* IoGetCurrentIrpStackLocation(IRP* pIrp) { return &pIrp->Stack[pIrp->CurrentLocation]; }
 inline IO_STACK_LOCATION* IoGetNextIrpStackLocation(IRP* pIrp) { return &pIrp->Stack[pIrp->CurrentLocation + 1]; }

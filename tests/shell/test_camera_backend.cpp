@@ -1,0 +1,72 @@
+// Choosing where cameras come from: the names of the kinds, the default that takes real
+// cameras only when one is attached, and the USB kind that stays for cameras plugged in later.
+#include "app/shell/camera_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+TEST(CameraBackend, KindNames)
+{
+    CameraBackendKind kind = CameraBackendKind::None;
+    EXPECT_TRUE(ParseCameraBackend("", kind));
+    EXPECT_EQ(kind, CameraBackendKind::Automatic) << "no choice: real cameras if any";
+    EXPECT_TRUE(ParseCameraBackend("usb", kind));
+    EXPECT_EQ(kind, CameraBackendKind::Usb);
+    EXPECT_TRUE(ParseCameraBackend("sim", kind));
+    EXPECT_EQ(kind, CameraBackendKind::Simulated);
+    EXPECT_TRUE(ParseCameraBackend("none", kind));
+    EXPECT_EQ(kind, CameraBackendKind::None);
+    for (const char* szBad : {"USB", "real", "auto", " sim"})
+        EXPECT_FALSE(ParseCameraBackend(szBad, kind)) << szBad;
+}
+
+// The USB back end looks for ids that no device has, so that a camera attached to the
+// machine running the tests is left alone.
+class CameraBackendWithoutCameras : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("VEXILO_USB_VID", "f055", 1);
+        ::setenv("VEXILO_USB_PID", "fffe", 1);
+    }
+    void TearDown() override
+    {
+        ::unsetenv("VEXILO_USB_VID");
+        ::unsetenv("VEXILO_USB_PID");
+    }
+    static bool CanOpenCamera0(CCameraBackend& backend)
+    {
+        return CDeviceHandle(backend.Devices(), "\\\\.\\Lorvidex07-0").IsValid();
+    }
+};
+
+TEST_F(CameraBackendWithoutCameras, TheDefaultFallsBackToNone)
+{
+    CCameraBackend backend(CameraBackendKind::Automatic);
+    EXPECT_EQ(backend.Kind(), CameraBackendKind::None);
+    EXPECT_EQ(backend.UsbCameras(), nullptr);
+    EXPECT_FALSE(CanOpenCamera0(backend));
+}
+
+TEST_F(CameraBackendWithoutCameras, UsbStaysForCamerasPluggedInLater)
+{
+    CCameraBackend backend(CameraBackendKind::Usb);
+    EXPECT_EQ(backend.Kind(), CameraBackendKind::Usb);
+    ASSERT_NE(backend.UsbCameras(), nullptr);
+    EXPECT_TRUE(backend.UsbCameras()->GetCameras().empty());
+    EXPECT_FALSE(CanOpenCamera0(backend));
+    EXPECT_TRUE(backend.SimulatedCameras().empty());
+}
+
+TEST_F(CameraBackendWithoutCameras, SimulatedStaysSimulated)
+{
+    CCameraBackend backend(CameraBackendKind::Simulated);
+    EXPECT_EQ(backend.Kind(), CameraBackendKind::Simulated);
+    EXPECT_EQ(backend.UsbCameras(), nullptr);
+    EXPECT_TRUE(CanOpenCamera0(backend));
+}
+
+} // namespace
