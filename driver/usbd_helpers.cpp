@@ -164,3 +164,40 @@ CKsPoolPtr<USBD_CONFIGURATION_REQUEST> USBD_CreateConfigurationRequestEx(
     pEntry->Interface = &info;
     return pRequest;
 }
+
+USBD_STATUS UsbdFillInterfaceInformation(const UCHAR* pConfiguration, ULONG nLength, ULONG nGeneration,
+                                         USBD_INTERFACE_INFORMATION* pInterface,
+                                         const std::function<void(const USB_ENDPOINT_DESCRIPTOR&)>& onEndpoint)
+{
+    const auto* pDescriptors = reinterpret_cast<const USB_CONFIGURATION_DESCRIPTOR*>(pConfiguration);
+    const USB_INTERFACE_DESCRIPTOR* pDescriptor =
+        USBD_ParseConfigurationDescriptorEx(pDescriptors, nLength, pConfiguration,
+                                            pInterface->InterfaceNumber, pInterface->AlternateSetting, -1, -1, -1);
+    if (!pDescriptor)
+        return USBD_STATUS_INVALID_PARAMETER;
+    pInterface->Class = pDescriptor->bInterfaceClass;
+    pInterface->SubClass = pDescriptor->bInterfaceSubClass;
+    pInterface->Protocol = pDescriptor->bInterfaceProtocol;
+    pInterface->InterfaceHandle = nGeneration << 8 | 0x40 | pDescriptor->bInterfaceNumber;
+    pInterface->NumberOfPipes = std::min<ULONG>(pDescriptor->bNumEndpoints, USBD_MAX_PIPES);
+    pInterface->Length = GET_USBD_INTERFACE_SIZE(pInterface->NumberOfPipes);
+    const UCHAR* p = reinterpret_cast<const UCHAR*>(pDescriptor) + pDescriptor->bLength;
+    for (ULONG i = 0; i < pInterface->NumberOfPipes; ++i) {
+        const USB_COMMON_DESCRIPTOR* pFound =
+            USBD_ParseDescriptors(pConfiguration, nLength, p, USB_ENDPOINT_DESCRIPTOR_TYPE);
+        if (!pFound)
+            return USBD_STATUS_INVALID_PARAMETER;
+        const auto* pEndpoint = reinterpret_cast<const USB_ENDPOINT_DESCRIPTOR*>(pFound);
+        USBD_PIPE_INFORMATION& pipe = pInterface->Pipes[i];
+        pipe.MaximumPacketSize = pEndpoint->wMaxPacketSize;
+        pipe.EndpointAddress = pEndpoint->bEndpointAddress;
+        pipe.Interval = pEndpoint->bInterval;
+        pipe.PipeType = static_cast<USBD_PIPE_TYPE>(pEndpoint->bmAttributes & 3);
+        pipe.PipeHandle = nGeneration << 8 | pEndpoint->bEndpointAddress;
+        pipe.PipeFlags = 0;
+        if (onEndpoint)
+            onEndpoint(*pEndpoint);
+        p = reinterpret_cast<const UCHAR*>(pFound) + pFound->bLength;
+    }
+    return USBD_STATUS_SUCCESS;
+}

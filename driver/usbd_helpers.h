@@ -5,6 +5,8 @@
 #include "driver/kernel/ks_pool.h"
 #include "driver/usb_types.h"
 
+#include <functional>
+
 void UsbBuildGetDescriptorRequest(URB* pUrb, UCHAR nDescriptorType, UCHAR nIndex, USHORT nLanguageId,
                                   PVOID pBuffer, ULONG nLength);
 // Vendor or class request (nFunction URB_FUNCTION_VENDOR_* / URB_FUNCTION_CLASS_*).
@@ -50,3 +52,12 @@ struct USBD_CONFIGURATION_REQUEST {
 CKsPoolPtr<USBD_CONFIGURATION_REQUEST> USBD_CreateConfigurationRequestEx(
     CKsPool& pool, ULONG nTag, const USB_CONFIGURATION_DESCRIPTOR* pConfiguration, USBD_INTERFACE_LIST_ENTRY* pEntry,
     ULONG nDefaultMaxTransfer);
+
+// Fills pInterface (class, handle, pipe table) from the nLength bytes of a configuration
+// descriptor for the interface number and alternate setting it names; handles carry
+// nGeneration so that every selection makes new ones. onEndpoint, when given, sees each
+// endpoint descriptor of the interface. USBD_STATUS_INVALID_PARAMETER when the setting
+// or one of its endpoints is missing.
+USBD_STATUS UsbdFillInterfaceInformation(const UCHAR* pConfiguration, ULONG nLength, ULONG nGeneration,
+                                         USBD_INTERFACE_INFORMATION* pInterface,
+                                         const std::function<void(const USB_ENDPOINT_DESCRIPTOR&)>& onEndpoint = {});

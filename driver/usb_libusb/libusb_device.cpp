@@ -117,39 +117,16 @@ USBD_STATUS CLibusbDevice::FillInterface(UCHAR nConfiguration, USBD_INTERFACE_IN
                              &nLength);
     if (!USBD_SUCCESS(status))
         return status;
-    const auto* pConfiguration = reinterpret_cast<const USB_CONFIGURATION_DESCRIPTOR*>(bytes.data());
-    const USB_INTERFACE_DESCRIPTOR* pDescriptor =
-        USBD_ParseConfigurationDescriptorEx(pConfiguration, nLength, bytes.data(), pInterface->InterfaceNumber,
-                                            pInterface->AlternateSetting, -1, -1, -1);
-    if (!pDescriptor)
-        return USBD_STATUS_INVALID_PARAMETER;
-
     std::lock_guard lock(m_Mutex);
-    pInterface->Class = pDescriptor->bInterfaceClass;
-    pInterface->SubClass = pDescriptor->bInterfaceSubClass;
-    pInterface->Protocol = pDescriptor->bInterfaceProtocol;
-    pInterface->InterfaceHandle = m_nGeneration << 8 | 0x40 | pDescriptor->bInterfaceNumber;
-    pInterface->NumberOfPipes = std::min<ULONG>(pDescriptor->bNumEndpoints, USBD_MAX_PIPES);
-    pInterface->Length = GET_USBD_INTERFACE_SIZE(pInterface->NumberOfPipes);
     m_Endpoints.clear();
-    const UCHAR* p = reinterpret_cast<const UCHAR*>(pDescriptor) + pDescriptor->bLength;
-    for (ULONG i = 0; i < pInterface->NumberOfPipes; ++i) {
-        const USB_COMMON_DESCRIPTOR* pFound =
-            USBD_ParseDescriptors(bytes.data(), nLength, p, USB_ENDPOINT_DESCRIPTOR_TYPE);
-        if (!pFound)
-            return USBD_STATUS_INVALID_PARAMETER;
-        const auto* pEndpoint = reinterpret_cast<const USB_ENDPOINT_DESCRIPTOR*>(pFound);
-        USBD_PIPE_INFORMATION& pipe = pInterface->Pipes[i];
-        pipe.MaximumPacketSize = pEndpoint->wMaxPacketSize;
-        pipe.EndpointAddress = pEndpoint->bEndpointAddress;
-        pipe.Interval = pEndpoint->bInterval;
-        pipe.PipeType = static_cast<USBD_PIPE_TYPE>(pEndpoint->bmAttributes & 3);
-        pipe.PipeHandle = m_nGeneration << 8 | pEndpoint->bEndpointAddress;
-        pipe.PipeFlags = 0;
-        m_Endpoints[pEndpoint->bEndpointAddress] =
-            ENDPOINT{static_cast<UCHAR>(pEndpoint->bmAttributes & 3), pEndpoint->wMaxPacketSize};
-        p = reinterpret_cast<const UCHAR*>(pFound) + pFound->bLength;
-    }
+    status = UsbdFillInterfaceInformation(bytes.data(), nLength, m_nGeneration, pInterface,
+                                          [this](const USB_ENDPOINT_DESCRIPTOR& endpoint) {
+                                              m_Endpoints[endpoint.bEndpointAddress] =
+                                                  ENDPOINT{static_cast<UCHAR>(endpoint.bmAttributes & 3),
+                                                           endpoint.wMaxPacketSize};
+                                          });
+    if (!USBD_SUCCESS(status))
+        return status;
     m_nConfiguration = nConfiguration;
     return USBD_STATUS_SUCCESS;
 }
