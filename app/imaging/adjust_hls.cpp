@@ -19,6 +19,8 @@
 // either, since H lies in 0..359 and the deltas are fixed for the call.
 #include "app/imaging/adjust_hls.h"
 
+#include "app/imaging/pixel_routine.h"
+
 #include "app/imaging/pixel_kernel.h"
 
 #include <algorithm>
@@ -209,8 +211,8 @@ int AdjustHls(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nD
 {
     if (pParam == nullptr)
         return 1;
-    AdjustHlsRows(pDst + std::ptrdiff_t{nDstY} * nDstStride + std::ptrdiff_t{nDstX} * nDstBpp, nDstStride, nDstBpp,
-                  pSrc + std::ptrdiff_t{rcSrc.top} * nSrcStride + std::ptrdiff_t{rcSrc.left} * nSrcBpp, nSrcStride,
+    AdjustHlsRows(PixelAddress(pDst, nDstX, nDstY, nDstStride, nDstBpp), nDstStride, nDstBpp,
+                  PixelAddress(pSrc, rcSrc.left, rcSrc.top, nSrcStride, nSrcBpp), nSrcStride,
                   nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, *static_cast<const HlsParam*>(pParam));
     return 1;
 }

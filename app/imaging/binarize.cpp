@@ -2,6 +2,8 @@
 // (0.30 red + 0.59 green + 0.11 blue) against the threshold.
 #include "app/imaging/binarize.h"
 
+#include "app/imaging/pixel_routine.h"
+
 #include "app/imaging/pixel_kernel.h"
 
 #include <algorithm>
@@ -76,8 +78,8 @@ int RunBinarize(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int 
 {
     if (pParam == nullptr)
         return 1;
-    BinarizeRows(pDst + std::ptrdiff_t{nDstY} * nDstStride + std::ptrdiff_t{nDstX} * nDstBpp, nDstStride, nDstBpp,
-                 pSrc + std::ptrdiff_t{rcSrc.top} * nSrcStride + std::ptrdiff_t{rcSrc.left} * nSrcBpp, nSrcStride,
+    BinarizeRows(PixelAddress(pDst, nDstX, nDstY, nDstStride, nDstBpp), nDstStride, nDstBpp,
+                 PixelAddress(pSrc, rcSrc.left, rcSrc.top, nSrcStride, nSrcBpp), nSrcStride,
                  nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, nChannels,
                  *static_cast<const int*>(pParam));
     return 1;

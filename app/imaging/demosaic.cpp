@@ -16,6 +16,8 @@
 // every row from the mode's column flag.
 #include "app/imaging/demosaic.h"
 
+#include "app/imaging/pixel_routine.h"
+
 #include "app/imaging/pixel_kernel.h"
 #include "app/imaging/trunc_int.h"
 
@@ -223,8 +225,8 @@ int Demosaic(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDs
     if (pParam == nullptr)
         return 1;
     const auto& param = *static_cast<const DemosaicParam*>(pParam);
-    DemosaicRows(pDst + std::ptrdiff_t{nDstY} * nDstStride + std::ptrdiff_t{nDstX} * nDstBpp, nDstStride, nDstBpp,
-                 pSrc + std::ptrdiff_t{rcSrc.top} * nSrcStride + std::ptrdiff_t{rcSrc.left} * nSrcBpp, nSrcStride,
+    DemosaicRows(PixelAddress(pDst, nDstX, nDstY, nDstStride, nDstBpp), nDstStride, nDstBpp,
+                 PixelAddress(pSrc, rcSrc.left, rcSrc.top, nSrcStride, nSrcBpp), nSrcStride,
                  nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, param);
     return 1;
 }

@@ -20,3 +20,14 @@ using PixelRoutine = int (*)(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, in
 using ScaleRoutine = int (*)(BYTE* pDst, const BYTE* pSrc, const RECT& rcDst, const RECT& rcSrc, int nDstW,
                              int nDstH, int nSrcW, int nSrcH, int nDstBpp, int nSrcBpp, int nDstStride,
                              int nSrcStride, void* pParam, int nExtra);
+
+// The pixel at column x, memory row y of picture memory with the given stride and
+// bytes per pixel: where a one-rectangle routine starts reading or writing.
+inline BYTE* PixelAddress(BYTE* pBits, int x, int y, int nStride, int nBpp)
+{
+    return pBits + static_cast<long long>(y) * nStride + static_cast<long long>(x) * nBpp;
+}
+inline const BYTE* PixelAddress(const BYTE* pBits, int x, int y, int nStride, int nBpp)
+{
+    return pBits + static_cast<long long>(y) * nStride + static_cast<long long>(x) * nBpp;
+}

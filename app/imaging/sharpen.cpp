@@ -5,6 +5,8 @@
 // s (o - b) / 10 (truncated toward zero), which the fast kernel computes directly.
 #include "app/imaging/sharpen.h"
 
+#include "app/imaging/pixel_routine.h"
+
 #include "app/imaging/pixel_kernel.h"
 
 #include <cstdint>
@@ -120,8 +122,8 @@ int RunSharpen(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int n
 {
     if (pParam == nullptr)
         return 1;
-    SharpenRows(pDst + std::ptrdiff_t{nDstY} * nDstStride + std::ptrdiff_t{nDstX} * nDstBpp, nDstStride, nDstBpp,
-                pSrc + std::ptrdiff_t{rcSrc.top} * nSrcStride + std::ptrdiff_t{rcSrc.left} * nSrcBpp, nSrcStride,
+    SharpenRows(PixelAddress(pDst, nDstX, nDstY, nDstStride, nDstBpp), nDstStride, nDstBpp,
+                PixelAddress(pSrc, rcSrc.left, rcSrc.top, nSrcStride, nSrcBpp), nSrcStride,
                 nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, nChannels,
                 *static_cast<const int*>(pParam));
     return 1;

@@ -9,6 +9,8 @@
 // trunc(256.0 / ((128 - c) * 2) * (i - c)); for c >= 128 every entry is 0.
 #include "app/imaging/tone_curves.h"
 
+#include "app/imaging/pixel_routine.h"
+
 #include "app/imaging/trunc_int.h"
 
 #include <cmath>
@@ -48,8 +50,8 @@ void MapRun(const BYTE* pTable, BYTE* pOut, const BYTE* pIn, int nBytes)
 int RunToneRoutine(const BYTE aTable[256], BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDstY,
                    int nDstBpp, int nSrcBpp, int nDstStride, int nSrcStride, int nChannels)
 {
-    ApplyToneTable(aTable, pDst + std::ptrdiff_t{nDstY} * nDstStride + std::ptrdiff_t{nDstX} * nDstBpp, nDstStride,
-                   nDstBpp, pSrc + std::ptrdiff_t{rcSrc.top} * nSrcStride + std::ptrdiff_t{rcSrc.left} * nSrcBpp,
+    ApplyToneTable(aTable, PixelAddress(pDst, nDstX, nDstY, nDstStride, nDstBpp), nDstStride,
+                   nDstBpp, PixelAddress(pSrc, rcSrc.left, rcSrc.top, nSrcStride, nSrcBpp),
                    nSrcStride, nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, nChannels);
     return 1;
 }
