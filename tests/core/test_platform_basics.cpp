@@ -1,3 +1,4 @@
+#include "platform/log.h"
 #include "platform/manual_reset_event.h"
 #include "platform/system_language.h"
 
@@ -28,4 +29,16 @@ TEST(ManualResetEvent, StaysSetForEveryWaiterUntilReset)
     EXPECT_TRUE(event.IsSet());
     event.Reset();
     EXPECT_FALSE(event.Wait(0));
+}
+
+TEST(Log, CategoriesAreNamedInACommaList)
+{
+    const auto bit = [](ELogCategory category) { return 1u << static_cast<int>(category); };
+    EXPECT_EQ(ParseLogCategories(nullptr), 0u);
+    EXPECT_EQ(ParseLogCategories(""), 0u);
+    EXPECT_EQ(ParseLogCategories("camera"), bit(ELogCategory::Camera));
+    EXPECT_EQ(ParseLogCategories("usb,files"), bit(ELogCategory::Usb) | bit(ELogCategory::Files));
+    EXPECT_EQ(ParseLogCategories("cam,camera2,,driver,"), bit(ELogCategory::Driver)) << "only whole names count";
+    EXPECT_EQ(ParseLogCategories("all"), (1u << static_cast<int>(ELogCategory::Count)) - 1);
+    EXPECT_STREQ(LogCategoryName(ELogCategory::Usb), "usb");
 }
