@@ -4,19 +4,21 @@
 #include "app/files/bmp_writer.h"
 #include "app/files/jpeg_encoder.h"
 #include "app/files/picture_loader.h"
-#include "app/files/read_whole_file.h"
-#include "app/shell/live_camera.h"
-#include "app/shell/live_frame_chain.h"
-#include "app/shell/settings_file.h"
+#include "app/res/version.h"
+#include "app/shell/core/live_view.h"
+#include "app/shell/core/settings_file.h"
 #include "platform/clock.h"
+#include "platform/read_whole_file.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
 
 namespace {
 
+// A grab fails when the camera sends no frame for this long.
 constexpr DWORD kFrameWaitMs = 5000;
+// The heartbeat of the live view ticks at least this often while a grab waits.
+constexpr DWORD kTickMs = 100;
 
 const char* BackendName(CameraBackendKind kind)
 {
@@ -75,9 +77,11 @@ CViewerSettings LoadSettingsOf(const std::string& szFolder)
     return settings;
 }
 
-double MillisecondsSince(std::chrono::steady_clock::time_point start)
+// What the processing made of a frame: the colour picture when colour reconstruction
+// is on, else the grey one (the colour picture would be empty).
+const CDibImage& ProcessedPicture(const CDibImage& raw, const CDibImage& colour, const LiveSettings& live)
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return live.frame.m_BayerFlg ? colour : raw;
 }
 
 } // namespace
@@ -85,7 +89,7 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start)
 int RunInfo(CameraBackendKind cameras, const CliOutput& out)
 {
     CCameraBackend backend(cameras);
-    std::fprintf(out.pOut, "Vexilo Version 1.510\ncameras: %s\n", BackendName(backend.Kind()));
+    std::fprintf(out.pOut, "%s\ncameras: %s\n", PROGRAM_TITLE, BackendName(backend.Kind()));
     for (int i = 0; i < CAM_MAX_DEVICES; ++i) {
         const std::string szPath = "\\\\.\\Lorvidex07-" + std::to_string(i);
         if (CDeviceHandle(backend.Devices(), szPath.c_str()).IsValid())
@@ -96,49 +100,52 @@ int RunInfo(CameraBackendKind cameras, const CliOutput& out)
 
 int RunGrab(const GrabOptions& options, const CliOutput& out)
 {
-    const CViewerSettings settings = LoadSettingsOf(options.szSettingsFolder);
+    CSharedSettings settings(LoadSettingsOf(options.szSettingsFolder));
     CCameraBackend backend(options.cameras);
     CCameraDevice camera(backend.Devices());
     if (!camera.IsDevicePresent(0))
         return Fail(out, "no camera found");
 
-    const CaptureWindow window = StartLiveCapture(camera, settings);
-    CDibImage raw, colour, lastRaw;
-    if (!raw.Create(window.nWidth, window.nHeight, 8) || !colour.Create(window.nWidth, window.nHeight, 24)) {
-        camera.StopCapture();
-        return Fail(out, "out of memory");
+    // The raw mosaic of the last frame, taken before processing turns it upright.
+    CDibImage lastRaw;
+    CLiveView::CHooks hooks;
+    if (options.bRaw) {
+        hooks.onRawFrame = [&lastRaw, nFrame = 0, nLast = options.nFrames](const CDibImage& raw) mutable {
+            if (++nFrame == nLast && !Flipped(raw, lastRaw))
+                lastRaw.Destroy();
+        };
     }
-    CLiveFrameChain chain;
-    CExposureCameraOf<CCameraDevice> exposureCamera(camera);
-    LiveSettings live = MakeLiveSettings(settings);
-    double dProcessMs = 0.0;
-    auto tFirst = std::chrono::steady_clock::now();
-    int nFrames = 0;
-    for (; nFrames < options.nFrames; ++nFrames) {
-        if (!camera.WaitFrameReady(kFrameWaitMs))
+    CLiveView live(camera, settings, std::move(hooks));
+    live.ActivateCamera();
+    live.StartDisplayThread(static_cast<std::uint64_t>(options.nFrames));
+    // The live view processes frames while its heartbeat ticks: this thread ticks it
+    // until the frames are in or the camera has sent none for a while.
+    std::uint64_t nFrames = 0;
+    DWORD dwLastFrame = timeGetTime();
+    while (live.CaptureState() == ECaptureState::Running) {
+        live.Tick(timeGetTime());
+        const std::uint64_t nNow = live.WaitForFrame(nFrames, kTickMs);
+        if (nNow != nFrames) {
+            nFrames = nNow;
+            dwLastFrame = timeGetTime();
+        } else if (timeGetTime() - dwLastFrame > kFrameWaitMs) {
             break;
-        camera.GetFrame(raw.Bits(), FALSE, FALSE, TRUE, raw.Stride(), static_cast<std::size_t>(raw.Stride()) * raw.Height());
-        if (nFrames == 0)
-            tFirst = std::chrono::steady_clock::now();
-        // The raw mosaic of the last frame, before processing turns it upright.
-        if (options.bRaw && nFrames == options.nFrames - 1)
-            Flipped(raw, lastRaw);
-        const auto tStart = std::chrono::steady_clock::now();
-        chain.Process(raw, colour, live, &exposureCamera, timeGetTime(), nullptr);
-        dProcessMs += MillisecondsSince(tStart);
+        }
     }
-    const double dElapsedMs = MillisecondsSince(tFirst);
-    const int nError = camera.StopCapture();
-    if (nFrames < options.nFrames)
+    const int nError = live.Close();
+    if (nFrames < static_cast<std::uint64_t>(options.nFrames))
         return Fail(out, "the camera stopped delivering frames after " + std::to_string(nFrames) + " (error " +
                              std::to_string(nError) + ")");
 
-    const CDibImage& result = options.bRaw ? lastRaw : CLiveFrameChain::Shown(raw, colour, live);
-    if (!WritePicture(result, options.szOutput))
+    const LiveSettings processing = settings.Read(MakeLiveSettings);
+    const CDibImage& result = options.bRaw ? lastRaw : ProcessedPicture(live.RawImage(), live.ColorImage(), processing);
+    if (!result.IsCreated() || !WritePicture(result, options.szOutput))
         return Fail(out, "cannot write " + options.szOutput);
-    const double dFps = nFrames > 1 && dElapsedMs > 0.0 ? (nFrames - 1) * 1000.0 / dElapsedMs : 0.0;
-    std::fprintf(out.pOut, "frames=%d fps=%.1f process_ms=%.2f\n", nFrames, dFps,
-                 nFrames > 0 ? dProcessMs / nFrames : 0.0);
+    const CLiveStatistics figures = live.Statistics();
+    const double dElapsedMs = figures.dLastTakenMs - figures.dFirstTakenMs;
+    const double dFps = figures.nFrames > 1 && dElapsedMs > 0.0 ? (figures.nFrames - 1) * 1000.0 / dElapsedMs : 0.0;
+    std::fprintf(out.pOut, "frames=%llu fps=%.1f process_ms=%.2f\n", static_cast<unsigned long long>(figures.nFrames),
+                 dFps, figures.nFrames > 0 ? figures.dProcessMs / static_cast<double>(figures.nFrames) : 0.0);
     return CLI_OK;
 }
 
@@ -159,7 +166,7 @@ int RunProcess(const std::string& szSettingsFolder, const std::string& szInput, 
     LiveSettings live = MakeLiveSettings(LoadSettingsOf(szSettingsFolder));
     CLiveFrameChain chain;
     chain.Process(raw, colour, live, nullptr, 0, nullptr);
-    const CDibImage& result = live.frame.m_BayerFlg ? colour : raw;
+    const CDibImage& result = ProcessedPicture(raw, colour, live);
     if (!WritePicture(result, szOutput))
         return Fail(out, "cannot write " + szOutput);
     return CLI_OK;

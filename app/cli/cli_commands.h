@@ -2,7 +2,7 @@
 // processing a raw mosaic file, and re-encoding a picture as JPEG.
 #pragma once
 
-#include "app/shell/camera_backend.h"
+#include "app/shell/core/camera_backend.h"
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
 // Vexilo: live view, measurement and picture files for the USB microscope camera.
 #include "app/shell/instance_lock.h"
-#include "app/shell/settings_file.h"
+#include "app/shell/core/settings_file.h"
 #include "app/shell/viewer_app.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/shell/panel_button.h"
 
-#include "app/shell/panel_faces.h"
+#include "app/shell/core/panel_faces.h"
 
 #include <QPainter>
 

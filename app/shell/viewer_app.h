@@ -2,7 +2,7 @@
 // main window run modally for the life of the process.
 #pragma once
 
-#include "app/shell/camera_backend.h"
+#include "app/shell/core/camera_backend.h"
 #include "platform/win_types.h"
 
 #include <QString>

@@ -2,20 +2,24 @@
 
 #include "app/res/resources.h"
 #include "app/res/ui_texts.h"
+#include "app/res/version.h"
 #include "app/shell/dib_qimage.h"
-#include "app/shell/qt_geometry.h"
-#include "app/shell/main_window_template.h"
+#include "app/shell/core/main_window_template.h"
+#include "app/shell/core/panel_faces.h"
+#include "app/shell/core/view_layout.h"
 #include "app/shell/panel_button.h"
-#include "app/shell/panel_faces.h"
-#include "app/shell/view_layout.h"
+#include "app/shell/qt_geometry.h"
 #include "platform/clock.h"
+#include "platform/log.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMetaObject>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -24,14 +28,7 @@
 #include <QTableWidget>
 #include <QTimerEvent>
 
-#include <cstdio>
-#include <cstring>
-
 namespace {
-
-constexpr const char* kProgramTitle = "Vexilo Version 1.510";
-constexpr const char* kInitialTitleLine =
-    "Vexilo Version 1.510  Capture Time 0 GetImage Time 0  ShowImage Time 0  Frame per Second 0.0";
 
 // Background colour of static texts and group captions.
 constexpr COLORREF kStaticBackground = RGB(0, 168, 185);
@@ -51,10 +48,22 @@ QString Caption(int nId) { return QString::fromUtf8(MainWindowCaption(nId)); }
 
 CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsFolder, QWidget* pParent)
     : QDialog(pParent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), m_Camera(devices),
-      m_CalibList(MakeDefaultCalibList()), m_SettingsFile(szSettingsFolder)
+      m_CalibList(MakeDefaultCalibList()), m_SettingsFile(szSettingsFolder),
+      m_LiveView(m_Camera, m_Settings,
+                 CLiveView::CHooks{
+                     // Display thread: the view repaints on the UI thread.
+                     [this](const RECT& rcView) {
+                         QMetaObject::invokeMethod(this, [this, rcView] { update(ToQRect(rcView)); },
+                                                   Qt::QueuedConnection);
+                     },
+                     [](bool bBusy) {
+                         if (bBusy)
+                             QApplication::setOverrideCursor(Qt::WaitCursor);
+                         else
+                             QApplication::restoreOverrideCursor();
+                     },
+                     {}})
 {
-    std::snprintf(m_szTitle, sizeof m_szTitle, "%s", kInitialTitleLine);
-
     ResourceBlock icon;
     if (FindResourceBlock(IDR_MAINFRAME, RT_ICON_PNG, icon))
         m_hIcon = QIcon(QPixmap::fromImage(QImage::fromData(icon.pData, static_cast<int>(icon.nSize))));
@@ -71,27 +80,14 @@ CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsF
 
 CViewerDlg::~CViewerDlg()
 {
-    // The display thread reads the members: it must be gone before they are.
-    SetCaptureState(CAPTURE_LEAVE);
-    JoinDisplayThread();
+    // The display thread posts repaints to the window: it must end before the window does.
+    m_LiveView.Close();
 }
 
 QWidget* CViewerDlg::GetDlgItem(int nId) const
 {
     const auto it = m_Controls.find(nId);
     return it != m_Controls.end() ? it->second : nullptr;
-}
-
-std::string CViewerDlg::TitleText() const
-{
-    std::lock_guard lock(m_TitleMutex);
-    return m_szTitle;
-}
-
-void CViewerDlg::SetTitleText(const char* szTitle)
-{
-    std::lock_guard lock(m_TitleMutex);
-    std::snprintf(m_szTitle, sizeof m_szTitle, "%s", szTitle);
 }
 
 // ---------------------------------------------------------------------------
@@ -169,7 +165,7 @@ void CViewerDlg::CreatePanelButton(int nId, const RECT& rc)
 {
     auto faceOf = [this, nId](bool bEnabled, POINT& cell) {
         PanelFaceState state;
-        state.bFrozen = m_bFrozen != 0;
+        state.bFrozen = m_LiveView.IsFrozen();
         state.bSaveOverlay = m_bSaveOverlay != 0;
         state.bEnabled = bEnabled;
         return PanelFaceCell(nId, state, cell);
@@ -246,7 +242,7 @@ BOOL CViewerDlg::OnInitDialog()
 {
     setWindowIcon(m_hIcon);
     LoadSettings();
-    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    setWindowTitle(QString::fromUtf8(PROGRAM_TITLE));
     for (CCalibEntry& entry : m_CalibList)
         entry.RecalcPixelSize();
     ActivateCamera();
@@ -258,38 +254,42 @@ BOOL CViewerDlg::OnInitDialog()
         SetUpTooltips();
     RecalcLayout();
     m_nUiTimerId = startTimer(TIMER_UI_PERIOD_MS, Qt::PreciseTimer);
-    SetCaptureState(CAPTURE_RUNNING);
-    StartDisplayThread();
+    m_LiveView.StartDisplayThread();
     return TRUE;
 }
 
 void CViewerDlg::LoadSettings()
 {
-    m_SettingsFile.Load(m_Settings, m_CalibList);
+    CViewerSettings settings;
+    m_SettingsFile.Load(settings, m_CalibList);
     // A stored zoom outside the six choices would leave the view without a factor.
-    if (m_Settings.m_Bai < 0 || m_Settings.m_Bai >= m_cbZoom->count())
-        m_Settings.m_Bai = 1;
+    if (settings.m_Bai < 0 || settings.m_Bai >= m_cbZoom->count())
+        settings.m_Bai = 1;
+    m_Settings.Update([&settings](CViewerSettings& s) { s = settings; });
     {
         const QSignalBlocker quiet(m_cbZoom);
-        m_cbZoom->setCurrentIndex(m_Settings.m_Bai);
+        m_cbZoom->setCurrentIndex(settings.m_Bai);
     }
-    {
-        std::lock_guard lock(m_ViewMutex);
-        m_View.offsets = ScrollOffsets{m_Settings.m_Bai_X, m_Settings.m_Bai_Y};
-    }
+    CViewGeometry view = m_LiveView.View();
+    view.offsets = ScrollOffsets{settings.m_Bai_X, settings.m_Bai_Y};
+    m_LiveView.SetView(view);
     DecodeUiPictures();
 }
 
 void CViewerDlg::SaveSettings()
 {
-    m_Settings.m_Bai = m_cbZoom->currentIndex();
-    const ScrollOffsets offsets = ViewSnapshot().offsets;
-    m_Settings.m_Bai_X = offsets.x;
-    m_Settings.m_Bai_Y = offsets.y;
+    const ScrollOffsets offsets = m_LiveView.View().offsets;
+    const int nZoom = m_cbZoom->currentIndex();
+    m_Settings.Update([&offsets, nZoom](CViewerSettings& s) {
+        s.m_Bai = nZoom;
+        s.m_Bai_X = offsets.x;
+        s.m_Bai_Y = offsets.y;
+    });
     WindowPlacement placement;
     placement.bMaximized = isMaximized() ? 1 : 0;
     placement.rcNormal = ToRect(isMaximized() ? normalGeometry() : geometry());
-    m_SettingsFile.Save(m_Settings, placement);
+    if (!m_SettingsFile.Save(m_Settings.Snapshot(), placement))
+        LogLine(ELogCategory::Files, "the settings could not be written to %s", m_SettingsFile.IniPath().c_str());
 }
 
 void CViewerDlg::showEvent(QShowEvent* pEvent)
@@ -346,11 +346,9 @@ void CViewerDlg::OnDestroy()
         killTimer(m_nUiTimerId);
         m_nUiTimerId = 0;
     }
-    StopCamera();
-    // The display thread ends before the settings are written, so nothing it
-    // changes (white-balance gains, exposure) can be half-written into the file.
-    SetCaptureState(CAPTURE_LEAVE);
-    JoinDisplayThread();
+    // The camera stops and the display thread ends before the settings are written, so
+    // nothing it changes (white-balance gains, exposure) can be half-written into the file.
+    m_LiveView.Close();
     SaveSettings();
 }
 
@@ -364,10 +362,8 @@ void CViewerDlg::timerEvent(QTimerEvent* pEvent)
 
 void CViewerDlg::OnTimer()
 {
-    // 0 means "no tick yet", so a clock reading of 0 counts as 1.
-    const DWORD dwNow = timeGetTime();
-    m_dwLastTick.store(dwNow != 0 ? dwNow : 1);
-    setWindowTitle(QString::fromUtf8(TitleText()));
+    m_LiveView.Tick(timeGetTime());
+    setWindowTitle(QString::fromUtf8(m_LiveView.TitleText()));
     if (m_bRepaintAll) {
         update();
         m_bRepaintAll = 0;
@@ -378,7 +374,7 @@ void CViewerDlg::paintEvent(QPaintEvent* pEvent)
 {
     QPainter painter(this);
     // A new frame repaints the view only; the background behind it needs no redraw.
-    const bool bViewOnly = ToQRect(ViewSnapshot().rcView).contains(pEvent->rect());
+    const bool bViewOnly = ToQRect(m_LiveView.View().rcView).contains(pEvent->rect());
     if (!m_BackTile.isNull() && !bViewOnly) {
         const int nColumns = width() / m_BackTile.width() + 1;
         const int nRows = height() / m_BackTile.height() + 1;
@@ -388,4 +384,25 @@ void CViewerDlg::paintEvent(QPaintEvent* pEvent)
         }
     }
     PaintView(painter);
+}
+
+// ---------------------------------------------------------------------------
+// LIVE and WB
+
+void CViewerDlg::OnLive()
+{
+    if (m_LiveView.IsFrozen())
+        m_LiveView.Resume();
+    else
+        m_LiveView.Freeze();
+    RecalcLayout();
+    m_bRepaintAll = 1;
+    GetDlgItem(IDC_LIVE)->update();
+    update();
+}
+
+void CViewerDlg::OnWhiteBalance()
+{
+    m_Settings.Update([](CViewerSettings& s) { s.m_WB_Flg = s.m_WB_Flg == 0 ? 1 : 0; });
+    update();
 }

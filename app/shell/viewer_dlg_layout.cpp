@@ -2,10 +2,9 @@
 // following the window's edges, the two toggles and the strip's scroll bar.
 #include "app/shell/viewer_dlg.h"
 
-#include "app/shell/main_window_template.h"
+#include "app/shell/core/main_window_template.h"
 #include "app/shell/dib_qimage.h"
 #include "app/shell/qt_geometry.h"
-#include "app/shell/view_render.h"
 
 #include <QComboBox>
 #include <QPainter>
@@ -26,18 +25,6 @@ constexpr int s_PanelControls[] = {
 } // namespace
 
 RECT CViewerDlg::ClientRect() const { return RECT{0, 0, width(), height()}; }
-
-const CDibImage& CViewerDlg::ShownImage() const
-{
-    const bool bColor = m_Settings.m_BayerFlg || m_Settings.m_RGBFlg || m_Settings.m_YUVFlg;
-    return bColor ? m_ColorImage : m_RawImage;
-}
-
-CViewerDlg::ViewGeometry CViewerDlg::ViewSnapshot() const
-{
-    std::lock_guard lock(m_ViewMutex);
-    return m_View;
-}
 
 void CViewerDlg::resizeEvent(QResizeEvent* pEvent)
 {
@@ -64,7 +51,7 @@ void CViewerDlg::OnSize()
 void CViewerDlg::RecalcLayout()
 {
     const RECT rcClient = ClientRect();
-    const CDibImage& shown = ShownImage();
+    const CDibImage& shown = m_LiveView.ShownImage();
     const int nZoom = m_cbZoom->currentIndex();
     QWidget* pFrame = GetDlgItem(IDC_VIEW_FRAME);
     const ViewLayoutInput in{ToRect(pFrame->geometry()), rcClient, nZoom, shown.Width(), shown.Height(),
@@ -79,10 +66,11 @@ void CViewerDlg::RecalcLayout()
     }
     UpdateThumbScrollRange();
 
-    std::lock_guard lock(m_ViewMutex);
-    ClampScrollOffsets(m_View.offsets, rcView, ZoomFactor(nZoom), shown.Width(), shown.Height());
-    m_View.rcView = rcView;
-    m_View.nZoom = nZoom;
+    CViewGeometry view = m_LiveView.View();
+    ClampScrollOffsets(view.offsets, rcView, ZoomFactor(nZoom), shown.Width(), shown.Height());
+    view.rcView = rcView;
+    view.nZoom = nZoom;
+    m_LiveView.SetView(view);
 }
 
 void CViewerDlg::OnZoomChanged()
@@ -132,18 +120,8 @@ void CViewerDlg::OnStripScrollAction(int nAction)
 
 void CViewerDlg::PaintView(QPainter& painter)
 {
-    const ViewGeometry view = ViewSnapshot();
-    const QRect rcView = ToQRect(view.rcView);
-    const CDibImage* pPicture = nullptr;
-    if (m_bFrozen) {
-        // No display thread: the frame pictures are the UI thread's alone.
-        if (RenderView(ShownImage(), view.rcView, view.nZoom, view.offsets, m_UiView))
-            pPicture = &m_UiView;
-    } else {
-        m_Handover.TakeNewest();
-        pPicture = &m_Handover.Front();
-    }
-    if (pPicture != nullptr && pPicture->IsCreated())
+    const QRect rcView = ToQRect(m_LiveView.View().rcView);
+    if (const CDibImage* pPicture = m_LiveView.TakeViewPicture())
         DrawDib(painter, rcView.topLeft(), *pPicture);
     else
         painter.fillRect(rcView, Qt::black);

@@ -8,7 +8,7 @@
 
 bool CViewerDlg::IsInView(const QPoint& point) const
 {
-    return ToQRect(ViewSnapshot().rcView).contains(point);
+    return ToQRect(m_LiveView.View().rcView).contains(point);
 }
 
 void CViewerDlg::mousePressEvent(QMouseEvent* pEvent)
@@ -37,14 +37,14 @@ void CViewerDlg::OnLButtonDown(const QPoint& point)
         return;
     const int nZoom = m_cbZoom->currentIndex();
     if (nZoom != ZOOM_FIT) {
-        m_bPanning = 1;
-        m_PanAnchor = BeginPan(point.x(), point.y(), ZoomFactor(nZoom), ViewSnapshot().offsets);
+        m_bPanning = true;
+        m_PanAnchor = BeginPan(point.x(), point.y(), ZoomFactor(nZoom), m_LiveView.View().offsets);
     }
 }
 
 void CViewerDlg::OnLButtonUp(const QPoint&)
 {
-    m_bPanning = 0;
+    m_bPanning = false;
     unsetCursor();
 }
 
@@ -54,16 +54,16 @@ void CViewerDlg::OnMouseMove(const QPoint& point)
         return;
     if (!IsInView(point)) {
         // Leaving the view ends the pan.
-        m_bPanning = 0;
+        m_bPanning = false;
         unsetCursor();
         return;
     }
-    const CDibImage& shown = ShownImage();
-    {
-        std::lock_guard lock(m_ViewMutex);
-        MovePan(point.x(), point.y(), ZoomFactor(m_View.nZoom), m_PanAnchor, m_View.rcView, shown.Width(),
-                shown.Height(), m_View.offsets);
-    }
+    const CDibImage& shown = m_LiveView.ShownImage();
+    // Only the UI thread changes the view, so reading and writing it back is safe.
+    CViewGeometry view = m_LiveView.View();
+    MovePan(point.x(), point.y(), ZoomFactor(view.nZoom), m_PanAnchor, view.rcView, shown.Width(), shown.Height(),
+            view.offsets);
+    m_LiveView.SetView(view);
     setCursor(m_PanCursor);
-    update(ToQRect(ViewSnapshot().rcView));
+    update(ToQRect(view.rcView));
 }

@@ -1,4 +1,4 @@
-#include "app/shell/frame_handover.h"
+#include "app/shell/core/frame_handover.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "app/calib/calib_entry.h"
 #include "app/res/ui_texts.h"
-#include "app/shell/main_window_template.h"
-#include "app/shell/panel_faces.h"
+#include "app/shell/core/main_window_template.h"
+#include "app/shell/core/panel_faces.h"
 
 #include <gtest/gtest.h>
 

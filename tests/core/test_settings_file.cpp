@@ -1,4 +1,4 @@
-#include "app/shell/settings_file.h"
+#include "app/shell/core/settings_file.h"
 
 #include "platform/profile.h"
 #include "platform/program_folder.h"

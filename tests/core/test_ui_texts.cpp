@@ -1,6 +1,6 @@
 #include "app/res/resources.h"
 #include "app/res/ui_texts.h"
-#include "app/shell/main_window_template.h"
+#include "app/shell/core/main_window_template.h"
 
 #include <gtest/gtest.h>
 

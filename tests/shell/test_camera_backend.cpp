@@ -1,6 +1,6 @@
 // Choosing where cameras come from: the names of the kinds, the default that takes real
 // cameras only when one is attached, and the USB kind that stays for cameras plugged in later.
-#include "app/shell/camera_backend.h"
+#include "app/shell/core/camera_backend.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The live view with the simulated camera, on Qt's offscreen platform.
-#include "app/shell/camera_backend.h"
+#include "app/shell/core/camera_backend.h"
 #include "app/shell/dib_qimage.h"
-#include "app/shell/main_window_template.h"
+#include "app/shell/core/main_window_template.h"
 #include "app/shell/viewer_dlg.h"
 
 #include <QComboBox>
@@ -87,6 +87,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(dlg.Settings().m_WB_Flg, 0, 5000);
         QVERIFY(dlg.Settings().m_BayerR > 0.0);
         QVERIFY(dlg.Settings().m_BayerR <= 2.0);
+    }
+
+    void anUnpluggedCameraShowsARateOfZeroInTheTitle()
+    {
+        CViewerDlg dlg(m_pCameras->Devices(), Folder());
+        dlg.OnInitDialog();
+        dlg.show();
+        const QString live = QStringLiteral("Frame per Second ");
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.windowTitle().contains(live) && !dlg.windowTitle().endsWith(live + "0.0"), 5000);
+        m_pCameras->SimulatedCameras().front().Unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.windowTitle().endsWith(live + "0.0"), 3000);
     }
 
 private:

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/calib/calib_entry.h"
-#include "app/shell/viewer_settings.h"
+#include "app/shell/core/viewer_settings.h"
 
 #include <string>
 

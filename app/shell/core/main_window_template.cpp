@@ -1,4 +1,4 @@
-#include "app/shell/main_window_template.h"
+#include "app/shell/core/main_window_template.h"
 
 namespace {
 

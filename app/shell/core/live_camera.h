@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/camera/camera_device.h"
-#include "app/shell/viewer_settings.h"
+#include "app/shell/core/viewer_settings.h"
 
 #include <functional>
 
@@ -18,5 +18,6 @@ struct CaptureWindow {
 // sensor refuses is replaced by the full 640 x 480 window, so live view never stays
 // without frames; the answer is the window in use. onSlowStep(true) / (false)
 // bracket the clock change, which re-initialises the camera and takes a while.
+// Each step and its outcome go to the camera log.
 CaptureWindow StartLiveCapture(CCameraDevice& camera, const CViewerSettings& settings,
                                const std::function<void(bool)>& onSlowStep = {});

@@ -69,6 +69,13 @@ struct CViewerSettings {
     std::string m_szSaveDir; // "savedir": the picture folder
 };
 
+// Whether the view shows the colour picture (m_ColorImage) rather than the raw one:
+// while any colour display is on.
+inline bool IsColorPictureShown(const CViewerSettings& s)
+{
+    return s.m_BayerFlg != 0 || s.m_RGBFlg != 0 || s.m_YUVFlg != 0;
+}
+
 // Placement of the main window as stored with the settings.
 struct WindowPlacement {
     int bMaximized = 0;

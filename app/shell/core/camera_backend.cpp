@@ -1,4 +1,4 @@
-#include "app/shell/camera_backend.h"
+#include "app/shell/core/camera_backend.h"
 
 #include "driver/lorvidex07_drv.h"
 

@@ -1,6 +1,6 @@
-#include "app/shell/panel_faces.h"
+#include "app/shell/core/panel_faces.h"
 
-#include "app/shell/main_window_template.h"
+#include "app/shell/core/main_window_template.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/imaging/dib_image.h"
 #include "app/imaging/exposure_control.h"
 #include "app/imaging/frame_processor.h"
-#include "app/shell/viewer_settings.h"
+#include "app/shell/core/viewer_settings.h"
 
 // What one frame needs of the settings.
 struct LiveSettings {

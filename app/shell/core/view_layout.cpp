@@ -1,4 +1,4 @@
-#include "app/shell/view_layout.h"
+#include "app/shell/core/view_layout.h"
 
 #include <algorithm>
 #include <iterator>

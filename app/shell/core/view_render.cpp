@@ -1,4 +1,4 @@
-#include "app/shell/view_render.h"
+#include "app/shell/core/view_render.h"
 
 #include "app/imaging/scale_nearest.h"
 

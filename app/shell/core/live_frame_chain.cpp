@@ -1,4 +1,4 @@
-#include "app/shell/live_frame_chain.h"
+#include "app/shell/core/live_frame_chain.h"
 
 LiveSettings MakeLiveSettings(const CViewerSettings& s)
 {
@@ -15,7 +15,7 @@ LiveSettings MakeLiveSettings(const CViewerSettings& s)
     live.bAutoIris = s.m_AutoIrisFlg != 0;
     live.nAutoIrisMode = s.m_AutoIrisMode;
     live.bWhiteBalance = s.m_WB_Flg != 0;
-    live.bShowColor = s.m_BayerFlg || s.m_RGBFlg || s.m_YUVFlg;
+    live.bShowColor = IsColorPictureShown(s);
     return live;
 }
 

@@ -1,4 +1,4 @@
-#include "app/shell/settings_file.h"
+#include "app/shell/core/settings_file.h"
 
 #include "app/res/ui_texts.h"
 #include "platform/c_numbers.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/imaging/dib_image.h"
-#include "app/shell/view_layout.h"
+#include "app/shell/core/view_layout.h"
 
 // Fills out (re-created only when its size or format must change) with the view
 // of `shown` for a view rectangle rcView:
