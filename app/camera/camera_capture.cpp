@@ -2,8 +2,10 @@
 // takes the newest completed frame.
 #include "app/camera/camera_device.h"
 
+#include "app/camera/camera_transfer.h"
 #include "app/camera/raw_conversion.h"
 #include "driver/camera_protocol.h"
+#include "platform/log.h"
 
 #include <chrono>
 #include <cstdio>
@@ -52,7 +54,7 @@ int CCameraDevice::StartCapture()
     ReleaseEndedThread();
     m_nCaptureBytes = m_bTenBit ? 2 * m_Geometry.m_nTransferSize : m_Geometry.m_nTransferSize;
     m_hDoneEvent = std::make_unique<CManualResetEvent>();
-    m_nThreadError.store(0);
+    m_nThreadError.store(CAM_OK);
     m_nWriteSlot.store(0);
     m_nReadSlot.store(0);
     m_bStopped.store(0);
@@ -90,25 +92,48 @@ void CCameraDevice::ReleaseEndedThread()
 void CCameraDevice::TransferThread()
 {
     RaiseTransferThreadPriority();
-    int nError = CAM_ERR_NO_HANDLE;
     const CDeviceHandle device = OpenDevice();
-    if (device.IsValid()) {
-        nError = CAM_OK;
-        const CAM_MESSAGE frameCommand = CamBuildCommand(CAM_CMD_FRAME);
+    if (!device.IsValid()) {
+        LogLine(ELogCategory::Camera, "transfer thread cannot open %s: status 0x%08X", m_szDevicePath,
+                static_cast<unsigned>(device.GetOpenStatus()));
+        m_nThreadError.store(CAM_ERR_NO_HANDLE);
+    } else {
+        const DWORD nFrameBytes = static_cast<DWORD>(m_nCaptureBytes);
+        // Failed frames since the last good one; the log tells the start and the end
+        // of each run of failures, never each frame.
+        unsigned nFailedInRow = 0;
         while (m_bStopped.load() == 0) {
             const int nSlot = m_nWriteSlot.load();
             // The driver takes the direction from the pipe, not from the request code:
             // the command goes out with the read code, the frame comes in with the write code.
-            DWORD nPipe = CAM_PIPE_COMMAND;
-            CAM_MESSAGE command = frameCommand;
-            device.IoControl(IOCTL_CAM_PIPE_READ, &nPipe, sizeof nPipe, command.data(), CAM_MESSAGE_SIZE);
-            nPipe = CAM_PIPE_IMAGE;
-            DWORD dwMoved = 0;
-            const NTSTATUS status = device.IoControl(IOCTL_CAM_PIPE_WRITE, &nPipe, sizeof nPipe, m_Slots[nSlot].get(),
-                                                     static_cast<DWORD>(m_nCaptureBytes), &dwMoved);
-            const bool bFailed = !NT_SUCCESS(status) || dwMoved != static_cast<DWORD>(m_nCaptureBytes);
-            if (bFailed)
-                nError = CAM_ERR_FRAME;
+            CAM_MESSAGE command = CamBuildCommand(CAM_CMD_FRAME);
+            CAM_TRANSFER_STATUS commandStatus;
+            const int nCommand = Transfer(device, IOCTL_CAM_PIPE_READ, CAM_PIPE_COMMAND, command.data(),
+                                          CAM_MESSAGE_SIZE, CAM_ERR_FRAME, &commandStatus);
+            // The frame is read even when its command failed: a command that failed may
+            // still have reached the camera, and its frame must not be left for the next read.
+            CAM_TRANSFER_STATUS frameStatus;
+            const int nFrame = Transfer(device, IOCTL_CAM_PIPE_WRITE, CAM_PIPE_IMAGE, m_Slots[nSlot].get(),
+                                        nFrameBytes, CAM_ERR_FRAME, &frameStatus);
+            const bool bFailed = nCommand != CAM_OK || nFrame != CAM_OK;
+            if (bFailed) {
+                if (nFailedInRow++ == 0) {
+                    const bool bCommandFailed = nCommand != CAM_OK;
+                    const CAM_TRANSFER_STATUS& failed = bCommandFailed ? commandStatus : frameStatus;
+                    LogLine(ELogCategory::Camera, "frame %s failed: status 0x%08X, %u of %u bytes",
+                            bCommandFailed ? "command" : "transfer", static_cast<unsigned>(failed.Status),
+                            static_cast<unsigned>(failed.dwReturned),
+                            static_cast<unsigned>(bCommandFailed ? CAM_MESSAGE_SIZE : nFrameBytes));
+                }
+                // The error stays for the rest of the capture.
+                m_nThreadError.store(CAM_ERR_FRAME);
+            } else if (nFailedInRow > 0) {
+                LogLine(ELogCategory::Camera, "frames arrive again after %u failed transfers", nFailedInRow);
+                nFailedInRow = 0;
+            }
+            // The slot's outcome is published with the write index that offers the slot
+            // to the reader: the flag is stored first.
+            m_SlotFailed[nSlot].store(bFailed);
             const int nNext = NextWriteSlot(nSlot, m_nReadSlot.load(), m_nBufferCount);
             {
                 std::lock_guard lock(m_FrameMutex);
@@ -124,7 +149,6 @@ void CCameraDevice::TransferThread()
             }
         }
     }
-    m_nThreadError.store(nError);
     {
         std::lock_guard lock(m_FrameMutex);
         m_bStopped.store(1);
@@ -181,6 +205,12 @@ int CCameraDevice::GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, 
         return CAM_ERR_NULL_BUFFER;
 
     const int nSlot = m_nReadSlot.load();
+    // A slot whose transfer failed holds a partial or stale frame: the caller keeps
+    // its last good picture, and the reader moves on as after any frame.
+    if (m_SlotFailed[nSlot].load()) {
+        m_nReadSlot.store((nSlot + 1) % m_nBufferCount);
+        return CAM_ERR_FRAME;
+    }
     const RawFrame frame{m_Slots[nSlot].get(), g, m_bTenBit != 0, m_nBayerPhase};
     int nResult = CAM_OK;
     if (bRaw) {

@@ -2,6 +2,7 @@
 
 #include "app/camera/camera_transfer.h"
 #include "driver/camera_protocol.h"
+#include "platform/log.h"
 
 #include <cstdio>
 #include <new>
@@ -35,10 +36,16 @@ CDeviceHandle CCameraDevice::OpenDevice() const
 
 int CCameraDevice::SendCommandOnce(const BYTE* pCommand, std::size_t nCount)
 {
+    // A camera that is not there is told by the probe and IsDevicePresent; only a
+    // present camera that does not take a command is worth a line.
     const CDeviceHandle device = OpenDevice();
     if (!device.IsValid())
         return CAM_ERR_NO_HANDLE;
-    return SendCommand(device, pCommand, nCount);
+    const int nResult = SendCommand(device, pCommand, nCount);
+    if (nResult != CAM_OK)
+        LogLine(ELogCategory::Camera, "command 0x%02X to %s not delivered (%d)", pCommand != nullptr ? pCommand[0] : 0,
+                m_szDevicePath, nResult);
+    return nResult;
 }
 
 int CCameraDevice::Initialize(int nIndex)
@@ -53,6 +60,8 @@ int CCameraDevice::Initialize(int nIndex)
         return CAM_ERR_BAD_INDEX;
     m_nDeviceIndex = nIndex;
     std::snprintf(m_szDevicePath, sizeof m_szDevicePath, "\\\\.\\%s-%d", m_szDeviceName, m_nDeviceIndex);
+    // The start state is sent without waiting for answers: an absent camera takes none,
+    // and what a present camera refuses is logged where the command fails.
     SetDataWidth(FALSE);
     const BYTE nInit = CAM_CMD_INIT;
     SendCommandOnce(&nInit, 1);
@@ -90,7 +99,7 @@ int CCameraDevice::AllocateRing(const RawGeometry& geometry, int nSlots)
     if (g.m_nVTotal < 1 || g.m_nVEffective < 1 || g.m_nVTotal < g.m_nVStart + g.m_nVEffective)
         return CAM_ERR_RING_V;
     if (nSlots < 2)
-        return 1;
+        return CAM_ERR_BAD_WINDOW;
     FreeRing();
     m_Geometry = geometry;
     m_Geometry.m_nTransferSize = geometry.TransferSize();
@@ -103,6 +112,11 @@ int CCameraDevice::AllocateRing(const RawGeometry& geometry, int nSlots)
         }
         m_Slots.push_back(std::move(pSlot));
     }
+    m_SlotFailed.reset(new (std::nothrow) std::atomic<bool>[nSlots]());
+    if (!m_SlotFailed) {
+        FreeRing();
+        return CAM_ERR_NO_MEMORY;
+    }
     m_nBufferCount = nSlots;
     const CAM_MESSAGE command = CamBuildSetTransferSize(static_cast<DWORD>(m_Geometry.m_nTransferSize));
     SendCommandOnce(command.data(), command.size());
@@ -112,6 +126,7 @@ int CCameraDevice::AllocateRing(const RawGeometry& geometry, int nSlots)
 void CCameraDevice::FreeRing()
 {
     m_Slots.clear();
+    m_SlotFailed.reset();
     m_nBufferCount = 0;
 }
 
@@ -120,19 +135,30 @@ int CCameraDevice::SetDataWidth(BOOL bTenBit)
     m_bTenBit = bTenBit ? 1 : 0;
     const CAM_MESSAGE command = CamBuildSetDataWidth(m_bTenBit);
     SendCommandOnce(command.data(), command.size());
-    return 1;
+    return TRUE;
+}
+
+int CCameraDevice::AskOnce(const BYTE* pCommand, std::size_t nCount, BYTE* pReply)
+{
+    const CDeviceHandle device = OpenDevice();
+    if (!device.IsValid())
+        return CAM_ERR_NO_HANDLE;
+    // The camera answers the second reply read.
+    int nResult = SendCommand(device, pCommand, nCount);
+    if (nResult == CAM_OK)
+        nResult = ReceiveReply(device, pReply);
+    if (nResult == CAM_OK)
+        nResult = ReceiveReply(device, pReply);
+    if (nResult != CAM_OK)
+        LogLine(ELogCategory::Camera, "command 0x%02X to %s not answered (%d)", pCommand[0], m_szDevicePath, nResult);
+    return nResult;
 }
 
 BOOL CCameraDevice::GetHalfClock(BOOL* pbHalf)
 {
-    const CDeviceHandle device = OpenDevice();
-    if (!device.IsValid())
-        return FALSE;
     const BYTE nCommand = CAM_CMD_GET_HALF_CLOCK;
     BYTE reply[CAM_MESSAGE_SIZE];
-    // The camera answers the second reply read.
-    if (SendCommand(device, &nCommand, 1) != CAM_OK || ReceiveReply(device, reply) != CAM_OK ||
-        ReceiveReply(device, reply) != CAM_OK)
+    if (AskOnce(&nCommand, 1, reply) != CAM_OK)
         return FALSE;
     if (pbHalf != nullptr)
         *pbHalf = CamReplyHalfClock(reply) ? TRUE : FALSE;
@@ -141,15 +167,8 @@ BOOL CCameraDevice::GetHalfClock(BOOL* pbHalf)
 
 BOOL CCameraDevice::SetHalfClock(BOOL bHalf)
 {
-    BOOL bOpened = FALSE;
-    {
-        const CDeviceHandle device = OpenDevice();
-        if (device.IsValid()) {
-            bOpened = TRUE;
-            const CAM_MESSAGE command = CamBuildSetHalfClock(bHalf);
-            SendCommand(device, command.data(), command.size());
-        }
-    }
+    const CAM_MESSAGE command = CamBuildSetHalfClock(bHalf);
+    const BOOL bOpened = SendCommandOnce(command.data(), command.size()) != CAM_ERR_NO_HANDLE;
     Initialize(m_nDeviceIndex);
     return bOpened;
 }
@@ -169,14 +188,9 @@ BOOL CCameraDevice::ReadRegister(int nRegister, WORD* pValue)
     if (!(CamRegisterAccess(nNumber) & CAM_REG_READABLE) || pValue == nullptr)
         return FALSE;
     *pValue = 0;
-    const CDeviceHandle device = OpenDevice();
-    if (!device.IsValid())
-        return FALSE;
     const CAM_MESSAGE command = CamBuildReadRegister(nNumber);
     BYTE reply[CAM_MESSAGE_SIZE];
-    // The camera answers the second reply read.
-    if (SendCommand(device, command.data(), command.size()) != CAM_OK || ReceiveReply(device, reply) != CAM_OK ||
-        ReceiveReply(device, reply) != CAM_OK)
+    if (AskOnce(command.data(), command.size(), reply) != CAM_OK)
         return FALSE;
     *pValue = CamReplyRegisterValue(reply);
     return TRUE;

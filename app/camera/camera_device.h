@@ -34,10 +34,11 @@ constexpr int CAM_ERR_BAD_INDEX = 22;
 constexpr int CAM_MAX_DEVICES = 8;
 constexpr int CAM_RING_SLOTS = 10;
 
-// Every operation is synchronous and answers a result; none throws. Register and
-// command operations open their own device handle and close it before they return,
-// so they may run on any thread while capture runs. Geometry, data width and ring
-// change only while capture is stopped.
+// Every operation is synchronous and answers a result; none throws. Each function
+// below names the results it answers: codes above, or BOOL truth values. Register
+// and command operations open their own device handle and close it before they
+// return, so they may run on any thread while capture runs. Geometry, data width
+// and ring change only while capture is stopped.
 class CCameraDevice {
 public:
     // Probes device indices 0..7 in the namespace and initialises device 0.
@@ -47,35 +48,58 @@ public:
     CCameraDevice(const CCameraDevice&) = delete;
     CCameraDevice& operator=(const CCameraDevice&) = delete;
 
+    // TRUE when device nIndex (0..7) could be opened at construction.
     BOOL IsDevicePresent(int nIndex) const;
-    // Selects device nIndex (0..8; 22 otherwise) and puts it into its start state:
-    // 8-bit data, init command, full 640 x 480 window, output mode 0.
+    // Selects device nIndex (0..8) and puts it into its start state: 8-bit data, init
+    // command, full 640 x 480 window, output mode 0. The camera's own answers are not
+    // waited for: a missing camera still gives CAM_OK.
+    // CAM_OK, CAM_ERR_BAD_INDEX.
     int Initialize(int nIndex);
     // Capture window on the 640 x 480 sensor; demosaicMode 0 smooth, 1..3 simple.
-    // 0, 1 (bad argument) or 7 (no memory for the ring).
+    // CAM_OK, CAM_ERR_BAD_WINDOW (nothing changed), CAM_ERR_NO_MEMORY (no ring).
     int SetCaptureWindow(int x, int y, int nWidth, int nHeight, int nDemosaicMode);
+    // Stores the data width and tells the camera. TRUE, whether or not the camera
+    // was reached.
     int SetDataWidth(BOOL bTenBit);
+    // TRUE and *pbHalf set when the camera answered; FALSE, *pbHalf left alone.
     BOOL GetHalfClock(BOOL* pbHalf);
     // Switches the clock and re-initialises the camera (full window, registers reset).
+    // TRUE when the device could be opened.
     BOOL SetHalfClock(BOOL bHalf);
+    // TRUE when the register is writable and the command went out.
     BOOL WriteRegister(int nRegister, int nValue);
+    // TRUE and *pValue set when the register is readable and the camera answered;
+    // FALSE with *pValue 0 (left alone for a register that is not readable).
     BOOL ReadRegister(int nRegister, WORD* pValue);
 
+    // As WriteRegister.
     BOOL SetGlobalGain(int nGain);
+    // The gain read back; 0 when it could not be read.
     int GetGlobalGain();
     int GetGlobalGainMin() const { return 0; }
     int GetGlobalGainMax() const { return 127; }
+    // As WriteRegister; FALSE for a register other than the four colour gains.
     BOOL SetColorGain(int nRegister, int nGain);
+    // As WriteRegister.
     BOOL SetExposure(int nLines);
+    // As ReadRegister.
     BOOL GetExposure(WORD* pLines);
     int GetExposureMin() const { return 2; }
     int GetExposureMax() const { return 502; }
+    // The camera has one trigger mode. CAM_OK.
     int SetTriggerMode(int nMode);
 
-    // Starts the transfer thread: 21 while running, 7 when there is no ring.
+    // Starts the transfer thread.
+    // CAM_OK, CAM_ERR_CAPTURING (already running), CAM_ERR_NO_MEMORY (no ring).
     int StartCapture();
-    // Stops it and answers its error (0, 10 or 19); 0 at once when not running.
+    // Stops the transfer thread and answers its error; CAM_OK at once when it does
+    // not run (also when it ended by itself).
+    // CAM_OK, CAM_ERR_FRAME (some frame transfer failed), CAM_ERR_NO_HANDLE.
     int StopCapture();
+    // The transfer thread's error so far in the running capture, or of the last one
+    // once it has ended; any thread.
+    // CAM_OK, CAM_ERR_NO_HANDLE (the device could not be opened), CAM_ERR_FRAME.
+    int CaptureError() const { return m_nThreadError.load(); }
     // Whether the transfer thread runs.
     BOOL IsCapturing() const { return m_bStopped.load() == 0; }
     // Whether a frame completed since the last one taken; moves the read slot onto
@@ -85,8 +109,11 @@ public:
     // answers IsFrameReady(). Lets a reader sleep instead of polling.
     BOOL WaitFrameReady(DWORD dwMilliseconds);
     // Copies (bRaw) or converts the read slot into pDst and moves to the next slot.
-    // Rows go top to bottom, nDstStride bytes apart (0: packed rows); 14 for a null
-    // destination or one smaller than nDstSize says.
+    // Rows go top to bottom, nDstStride bytes apart (0: packed rows). A slot whose
+    // transfer failed gives CAM_ERR_FRAME and leaves pDst untouched.
+    // CAM_OK, CAM_ERR_NULL_BUFFER (null destination, no ring, or smaller than
+    // nDstSize says), CAM_ERR_RECT_TOO_LARGE, CAM_ERR_FRAME, CAM_ERR_NO_MEMORY (the
+    // demosaic's work memory).
     int GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, BOOL bRaw, int nDstStride = 0,
                  std::size_t nDstSize = SIZE_MAX);
 
@@ -102,11 +129,18 @@ public:
 private:
     friend class CCameraDeviceTest;
 
+    // TRUE when register 0x07 was written.
     BOOL SetOutputMode(int nMode);
+    // CAM_OK, CAM_ERR_RING_H, CAM_ERR_RING_V, CAM_ERR_BAD_WINDOW (fewer than 2
+    // slots), CAM_ERR_NO_MEMORY (no slots left).
     int AllocateRing(const RawGeometry& geometry, int nSlots);
     void FreeRing();
-    // Sends one 64-byte command on a handle of its own.
+    // Sends one 64-byte command on a handle of its own; results as SendCommand.
     int SendCommandOnce(const BYTE* pCommand, std::size_t nCount);
+    // Sends a command on a handle of its own and reads its 64-byte answer (the second
+    // reply) into pReply.
+    // CAM_OK, CAM_ERR_NO_HANDLE, CAM_ERR_COMMAND.
+    int AskOnce(const BYTE* pCommand, std::size_t nCount, BYTE* pReply);
     CDeviceHandle OpenDevice() const;
     void TransferThread();
     void ReleaseEndedThread();
@@ -128,11 +162,17 @@ private:
 
     // The ring of frame slots, each 2 x transfer size bytes.
     std::vector<std::unique_ptr<BYTE[]>> m_Slots;
+    // Per slot: its last transfer failed. Written by the transfer thread before the
+    // write index that offers the slot, read by GetFrame on the reader's thread.
+    std::unique_ptr<std::atomic<bool>[]> m_SlotFailed;
     int m_nBufferCount = 0;
 
     // Capture state shared with the transfer thread.
     std::atomic<int> m_bStopped{1};
-    std::atomic<int> m_nThreadError{0};
+    // CAM_OK until the transfer thread fails, then its error for the rest of the
+    // capture. Written by the transfer thread (reset by StartCapture before it
+    // starts), read by any thread.
+    std::atomic<int> m_nThreadError{CAM_OK};
     std::atomic<int> m_nWriteSlot{0}; // written by the transfer thread
     std::atomic<int> m_nReadSlot{0};  // written by the reader
     int m_nCaptureBytes = 0;

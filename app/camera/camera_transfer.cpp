@@ -6,40 +6,30 @@
 #include <algorithm>
 #include <cstring>
 
-int Transfer(const CDeviceHandle& device, DWORD nPipe, void* pBuffer, DWORD nLength, bool bToDevice,
-             DWORD* pdwReturned)
+int Transfer(const CDeviceHandle& device, DWORD dwIoControlCode, DWORD nPipe, void* pBuffer, DWORD nLength,
+             int nFailure, CAM_TRANSFER_STATUS* pStatus)
 {
     if (pBuffer == nullptr)
-        return -2;
+        return CAM_ERR_NULL_BUFFER;
     if (!device.IsValid())
-        return -3;
+        return CAM_ERR_NO_HANDLE;
     DWORD dwReturned = 0;
-    const NTSTATUS status = device.IoControl(bToDevice ? IOCTL_CAM_PIPE_WRITE : IOCTL_CAM_PIPE_READ, &nPipe,
-                                             sizeof nPipe, pBuffer, nLength, &dwReturned);
-    if (pdwReturned != nullptr)
-        *pdwReturned = dwReturned;
-    return NT_SUCCESS(status) ? 0 : -1;
+    const NTSTATUS status = device.IoControl(dwIoControlCode, &nPipe, sizeof nPipe, pBuffer, nLength, &dwReturned);
+    if (pStatus != nullptr)
+        *pStatus = CAM_TRANSFER_STATUS{status, dwReturned};
+    return NT_SUCCESS(status) && dwReturned == nLength ? CAM_OK : nFailure;
 }
 
 int SendCommand(const CDeviceHandle& device, const BYTE* pCommand, std::size_t nCount)
 {
-    if (!device.IsValid())
-        return CAM_ERR_NO_HANDLE;
+    if (pCommand == nullptr)
+        return CAM_ERR_NULL_BUFFER;
     BYTE message[CAM_MESSAGE_SIZE] = {};
     std::memcpy(message, pCommand, std::min(nCount, CAM_MESSAGE_SIZE));
-    DWORD dwMoved = 0;
-    if (Transfer(device, CAM_PIPE_COMMAND, message, CAM_MESSAGE_SIZE, true, &dwMoved) != 0 ||
-        dwMoved != CAM_MESSAGE_SIZE)
-        return CAM_ERR_COMMAND;
-    return CAM_OK;
+    return Transfer(device, IOCTL_CAM_PIPE_WRITE, CAM_PIPE_COMMAND, message, CAM_MESSAGE_SIZE, CAM_ERR_COMMAND);
 }
 
 int ReceiveReply(const CDeviceHandle& device, BYTE* pReply)
 {
-    if (!device.IsValid())
-        return CAM_ERR_NO_HANDLE;
-    DWORD dwMoved = 0;
-    if (Transfer(device, CAM_PIPE_REPLY, pReply, CAM_MESSAGE_SIZE, false, &dwMoved) != 0 || dwMoved != CAM_MESSAGE_SIZE)
-        return CAM_ERR_COMMAND;
-    return CAM_OK;
+    return Transfer(device, IOCTL_CAM_PIPE_READ, CAM_PIPE_REPLY, pReply, CAM_MESSAGE_SIZE, CAM_ERR_COMMAND);
 }

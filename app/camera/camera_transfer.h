@@ -1,6 +1,6 @@
 // The one primitive by which the camera library reaches the camera: a transfer on
 // one of its pipes through the driver's pipe requests, and the 64-byte command and
-// reply exchanges built on it.
+// reply exchanges built on it. Results are the library's codes (camera_device.h).
 #pragma once
 
 #include "platform/devio.h"
@@ -8,16 +8,26 @@
 
 #include <cstddef>
 
-// Moves nLength bytes to (bToDevice) or from pipe nPipe. 0 on success, -1 when the
-// request failed, -2 for a null buffer, -3 for an invalid handle; *pdwReturned gets
-// the byte count the driver reported.
-int Transfer(const CDeviceHandle& device, DWORD nPipe, void* pBuffer, DWORD nLength, bool bToDevice,
-             DWORD* pdwReturned);
+// What the driver answered to one pipe request, for whoever logs a failure.
+struct CAM_TRANSFER_STATUS {
+    NTSTATUS Status = STATUS_SUCCESS;
+    DWORD dwReturned = 0; // the byte count the driver reported
+};
+
+// Moves nLength bytes through pipe nPipe with the pipe request dwIoControlCode
+// (IOCTL_CAM_PIPE_WRITE or IOCTL_CAM_PIPE_READ; the driver takes the direction from
+// the pipe). CAM_OK when the request succeeded and moved exactly nLength bytes;
+// nFailure, the caller's code for a failed or short transfer (CAM_ERR_COMMAND,
+// CAM_ERR_FRAME); CAM_ERR_NULL_BUFFER, CAM_ERR_NO_HANDLE without a request. pStatus
+// (may be null) gets what the driver answered when a request was made.
+int Transfer(const CDeviceHandle& device, DWORD dwIoControlCode, DWORD nPipe, void* pBuffer, DWORD nLength,
+             int nFailure, CAM_TRANSFER_STATUS* pStatus = nullptr);
 
 // Sends the command code and at most 63 parameter bytes (pCommand[0..nCount)) as
-// one 64-byte message on the command pipe. 0, or 12 when it did not move 64 bytes,
-// 10 for an invalid handle.
+// one 64-byte message on the command pipe.
+// CAM_OK, CAM_ERR_NO_HANDLE, CAM_ERR_NULL_BUFFER, CAM_ERR_COMMAND.
 int SendCommand(const CDeviceHandle& device, const BYTE* pCommand, std::size_t nCount);
 
-// Reads one 64-byte reply from the reply pipe into pReply; results as SendCommand.
+// Reads one 64-byte reply from the reply pipe into pReply.
+// CAM_OK, CAM_ERR_NO_HANDLE, CAM_ERR_NULL_BUFFER, CAM_ERR_COMMAND.
 int ReceiveReply(const CDeviceHandle& device, BYTE* pReply);

@@ -2,6 +2,7 @@
 // program uses: namespace -> driver -> simulated USB camera.
 #include "app/camera/camera_device.h"
 
+#include "app/camera/camera_transfer.h"
 #include "driver/camera_protocol.h"
 #include "driver/lorvidex07_drv.h"
 #include "driver/pnp_manager.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -42,6 +44,28 @@ protected:
 };
 
 DWORD CommandCount(const CSimCameraPlug& plug) { return plug.Camera().GetStats().nCommands; }
+
+constexpr BYTE kUntouched = 0xA5;
+
+// Takes frames until one answers nWanted (or a generous while passes): the result
+// and the frame. A frame that fails leaves the destination as it was (kUntouched),
+// which is checked on the way.
+int NextFrameAnswering(CCameraDevice& camera, int nWanted, std::vector<BYTE>& frame)
+{
+    const auto tEnd = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int nResult = -1;
+    while (nResult != nWanted && std::chrono::steady_clock::now() < tEnd) {
+        if (!camera.WaitFrameReady(500))
+            continue;
+        std::fill(frame.begin(), frame.end(), kUntouched);
+        nResult = camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 0, frame.size());
+        if (nResult == CAM_ERR_FRAME) {
+            EXPECT_EQ(std::count(frame.begin(), frame.end(), kUntouched), static_cast<long>(frame.size()))
+                << "a failed frame copies nothing";
+        }
+    }
+    return nResult;
+}
 
 } // namespace
 
@@ -189,6 +213,35 @@ TEST_F(CameraDeviceTest, GetFrameRefusesDestinationsTooSmallAndHonoursStrides)
     EXPECT_EQ(camera.GetFrame(colour.data(), TRUE, TRUE, FALSE), CAM_OK);
 }
 
+TEST_F(CameraDeviceTest, ShortFramesAreRefusedWhileTheyLastAndTheCameraRecovers)
+{
+    CSimCameraPlug plug = Plug(false);
+    CCameraDevice camera(m_Devices);
+    ASSERT_EQ(camera.SetCaptureWindow(0, 0, 640, 480, 0), CAM_OK);
+    ASSERT_EQ(camera.StartCapture(), CAM_OK);
+    std::vector<BYTE> frame(640 * 480);
+    ASSERT_EQ(NextFrameAnswering(camera, CAM_OK, frame), CAM_OK);
+    EXPECT_EQ(camera.CaptureError(), CAM_OK);
+
+    // A short frame fills only the start of its slot: the rest is an older frame.
+    plug.Camera().SetShortFrame(1000);
+    ASSERT_EQ(NextFrameAnswering(camera, CAM_ERR_FRAME, frame), CAM_ERR_FRAME);
+    EXPECT_TRUE(camera.IsCapturing()) << "capture goes on after a failed frame";
+    EXPECT_EQ(camera.CaptureError(), CAM_ERR_FRAME);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(camera.WaitFrameReady(3000));
+        std::fill(frame.begin(), frame.end(), kUntouched);
+        EXPECT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE), CAM_ERR_FRAME) << "every short frame";
+        EXPECT_EQ(frame[0], kUntouched);
+    }
+
+    plug.Camera().SetShortFrame(0);
+    ASSERT_EQ(NextFrameAnswering(camera, CAM_OK, frame), CAM_OK);
+    EXPECT_NE(std::count(frame.begin(), frame.end(), frame[0]), static_cast<long>(frame.size())) << "a scene again";
+    EXPECT_EQ(camera.CaptureError(), CAM_ERR_FRAME) << "kept for the rest of the capture";
+    EXPECT_EQ(camera.StopCapture(), CAM_ERR_FRAME);
+}
+
 TEST_F(CameraDeviceTest, UnplugDuringCaptureEndsWithFrameErrorAndStopReturnsOnce)
 {
     CSimCameraPlug plug = Plug(true);
@@ -196,7 +249,9 @@ TEST_F(CameraDeviceTest, UnplugDuringCaptureEndsWithFrameErrorAndStopReturnsOnce
     ASSERT_EQ(camera.StartCapture(), CAM_OK);
     ASSERT_TRUE(camera.WaitFrameReady(3000));
     plug.Unplug();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::vector<BYTE> frame(640 * 480);
+    EXPECT_EQ(NextFrameAnswering(camera, CAM_ERR_FRAME, frame), CAM_ERR_FRAME) << "a gone camera gives no frames";
+    EXPECT_EQ(camera.CaptureError(), CAM_ERR_FRAME);
     EXPECT_EQ(camera.StopCapture(), CAM_ERR_FRAME);
     EXPECT_EQ(camera.StopCapture(), CAM_OK);
 }
@@ -217,7 +272,29 @@ TEST_F(CameraDeviceTest, WithoutACameraEverythingFailsQuietly)
     ASSERT_EQ(camera.StartCapture(), CAM_OK);
     EXPECT_FALSE(camera.WaitFrameReady(200));
     EXPECT_EQ(camera.StopCapture(), CAM_OK);
+    EXPECT_EQ(camera.CaptureError(), CAM_ERR_NO_HANDLE);
     EXPECT_EQ(camera.StartCapture(), CAM_OK) << "a new capture may start after the thread ended by itself";
     EXPECT_FALSE(camera.WaitFrameReady(200));
     EXPECT_EQ(camera.StopCapture(), CAM_OK);
+}
+
+TEST_F(CameraDeviceTest, TransferAnswersTheLibrarysCodesAndTheCallersFailure)
+{
+    CSimCameraPlug plug = Plug(false);
+    const CDeviceHandle none;
+    const CDeviceHandle device(m_Devices, "\\\\.\\Lorvidex07-0");
+    ASSERT_TRUE(device.IsValid());
+    BYTE buffer[CAM_MESSAGE_SIZE] = {CAM_CMD_INIT};
+    EXPECT_EQ(Transfer(none, IOCTL_CAM_PIPE_WRITE, CAM_PIPE_COMMAND, buffer, CAM_MESSAGE_SIZE, CAM_ERR_COMMAND),
+              CAM_ERR_NO_HANDLE);
+    EXPECT_EQ(Transfer(device, IOCTL_CAM_PIPE_WRITE, CAM_PIPE_COMMAND, nullptr, CAM_MESSAGE_SIZE, CAM_ERR_COMMAND),
+              CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(SendCommand(device, buffer, 1), CAM_OK);
+
+    plug.Unplug();
+    EXPECT_EQ(SendCommand(device, buffer, 1), CAM_ERR_COMMAND);
+    CAM_TRANSFER_STATUS status;
+    EXPECT_EQ(Transfer(device, IOCTL_CAM_PIPE_WRITE, CAM_PIPE_IMAGE, buffer, CAM_MESSAGE_SIZE, CAM_ERR_FRAME, &status),
+              CAM_ERR_FRAME);
+    EXPECT_FALSE(NT_SUCCESS(status.Status)) << std::hex << status.Status;
 }
