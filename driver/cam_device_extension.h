@@ -8,6 +8,8 @@
 #include "driver/kernel/ks_spin_lock.h"
 #include "driver/usb_types.h"
 
+#include <cwchar>
+
 // Pool allocations of the driver carry this tag.
 constexpr ULONG CAM_POOL_TAG = MakePoolTag('W', 'd', 'm', ' ');
 
@@ -56,6 +58,12 @@ inline CAM_DEVICE_EXTENSION* CamExtension(DEVICE_OBJECT* pDevice)
     return static_cast<CAM_DEVICE_EXTENSION*>(pDevice->DeviceExtension);
 }
 inline CKsPool& CamPool(CAM_DEVICE_EXTENSION* pExt) { return pExt->DeviceObject->DriverObject->Kernel->Pool; }
+// The camera's name in log lines ("Lorvidex07-0"): its link name without the folder.
+inline const WCHAR* CamLogName(const CAM_DEVICE_EXTENSION* pExt)
+{
+    const WCHAR* pSlash = std::wcsrchr(pExt->LinkName, L'\\');
+    return pSlash ? pSlash + 1 : pExt->LinkName;
+}
 
 // --- I/O references (lorvidex07_entry.cpp) ---
 // Takes a reference; FALSE (reference already dropped again) while the device is being removed.

@@ -42,8 +42,8 @@ struct CAM_ISO_CONTEXT {
     ULONG PacketsPerTransfer = 0; // K
     ULONG TransfersInFlight = 0;  // T
     std::unique_ptr<CAM_ISO_TRANSFER[]> Transfers;
-    // Transfers only: the first failure of a transfer's request (its completion routines
-    // run on bus threads while the request's thread waits).
+    // The first failure of a request: a transfer's answer (its completion routines run on
+    // bus threads while the request's thread waits); for a stream, what was logged.
     std::atomic<NTSTATUS> Failure{STATUS_SUCCESS};
     // Stream only: transfers not yet ended, plus one held by the start until it has sent
     // them all; whoever takes it to 0 frees the context. The private area of T x K x P

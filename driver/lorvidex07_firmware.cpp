@@ -1,7 +1,9 @@
 // Lorvidex07Drv: downloading the firmware images into the camera's microcontroller.
 #include "driver/cam_device_extension.h"
+#include "platform/log.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -25,6 +27,8 @@ NTSTATUS SendRecord(CAM_DEVICE_EXTENSION* pExt, UCHAR nRequest, const FIRMWARE_R
 NTSTATUS CamResetControl(CAM_DEVICE_EXTENSION* pExt, bool bHoldInReset)
 {
     UCHAR nValue = bHoldInReset ? 1 : 0;
+    // Only one of the two registers is the camera's; the other write may fail, so its result
+    // says nothing.
     CamVendorRequest(pExt, VENDOR_REQUEST_INTERNAL_RAM, CPUCS_OLD, 0, false, &nValue, 1, nullptr);
     nValue = bHoldInReset ? 1 : 0;
     return CamVendorRequest(pExt, VENDOR_REQUEST_INTERNAL_RAM, CPUCS, 0, false, &nValue, 1, nullptr);
@@ -39,8 +43,12 @@ NTSTATUS CamDownloadImage(CAM_DEVICE_EXTENSION* pExt, const std::vector<FIRMWARE
             break;
         if (record.Address > HIGHEST_INTERNAL_ADDRESS) {
             status = SendRecord(pExt, VENDOR_REQUEST_EXTERNAL_RAM, record);
-            if (!NT_SUCCESS(status))
+            if (!NT_SUCCESS(status)) {
+                // The download goes on, and the answer is that of the reset below.
+                LogLine(ELogCategory::Driver, "%ls: firmware record at 0x%04X (external memory) failed: 0x%08X",
+                        CamLogName(pExt), record.Address, static_cast<unsigned>(status));
                 break;
+            }
         }
     }
     status = CamResetControl(pExt, true);
@@ -59,13 +67,20 @@ NTSTATUS CamDownloadImage(CAM_DEVICE_EXTENSION* pExt, const std::vector<FIRMWARE
 
 void CamLoadFirmware(CAM_DEVICE_EXTENSION* pExt)
 {
-    // Failures are not reported: a camera without firmware does not answer its commands,
-    // which the program sees as failed transfers.
+    // Failures do not stop the download or the start: a camera without firmware does not
+    // answer its commands, which the program sees as failed transfers. The first one is logged.
     const FIRMWARE_IMAGES& firmware = pExt->DriverData->Firmware;
-    CamResetControl(pExt, true);
-    CamDownloadImage(pExt, firmware.ImageA);
-    CamResetControl(pExt, false); // the loader runs
-    CamDownloadImage(pExt, firmware.ImageB);
-    CamResetControl(pExt, true);
-    CamResetControl(pExt, false); // the camera firmware runs
+    bool bLogged = false;
+    const auto note = [&](NTSTATUS status, const char* szStep) {
+        if (!NT_SUCCESS(status) && !std::exchange(bLogged, true))
+            LogLine(ELogCategory::Driver, "%ls: firmware download failed at %s: 0x%08X (usb status 0x%08X)",
+                    CamLogName(pExt), szStep, static_cast<unsigned>(status),
+                    static_cast<unsigned>(pExt->LastUsbStatus.load()));
+    };
+    note(CamResetControl(pExt, true), "the first reset");
+    note(CamDownloadImage(pExt, firmware.ImageA), "image A");
+    note(CamResetControl(pExt, false), "starting the loader"); // the loader runs
+    note(CamDownloadImage(pExt, firmware.ImageB), "image B");
+    note(CamResetControl(pExt, true), "stopping the loader");
+    note(CamResetControl(pExt, false), "starting the firmware"); // the camera firmware runs
 }

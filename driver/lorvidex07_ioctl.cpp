@@ -1,6 +1,7 @@
 // Lorvidex07Drv: the device control dispatch and the requests about the driver's own state.
 #include "driver/cam_request.h"
 #include "driver/camera_protocol.h"
+#include "platform/log.h"
 
 #include <algorithm>
 #include <cstring>
@@ -62,7 +63,20 @@ NTSTATUS SelectInterface(CAM_REQUEST& request)
     if (request.nIn < 2)
         return STATUS_INVALID_PARAMETER;
     // A setting that does not exist keeps the old pipe table; the request still succeeds.
-    CamSelectInterface(request.pExt, request.pSystem[0], request.pSystem[1]);
+    const NTSTATUS status = CamSelectInterface(request.pExt, request.pSystem[0], request.pSystem[1]);
+    if (!NT_SUCCESS(status))
+        LogLine(ELogCategory::Driver, "%ls: setting %u of interface %u not selected: 0x%08X",
+                CamLogName(request.pExt), request.pSystem[1], request.pSystem[0], static_cast<unsigned>(status));
+    return STATUS_SUCCESS;
+}
+
+// The request succeeds whatever the reset answers.
+NTSTATUS ResetPort(CAM_REQUEST& request)
+{
+    const NTSTATUS status = CamResetPort(request.pExt);
+    if (!NT_SUCCESS(status))
+        LogLine(ELogCategory::Driver, "%ls: port reset failed: 0x%08X", CamLogName(request.pExt),
+                static_cast<unsigned>(status));
     return STATUS_SUCCESS;
 }
 
@@ -110,8 +124,7 @@ NTSTATUS HandleRequest(CAM_REQUEST& request)
     case IOCTL_CAM_DOWNLOAD_512:
         return CamRequestDownload512(request);
     case IOCTL_CAM_RESET_PORT:
-        CamResetPort(request.pExt);
-        return STATUS_SUCCESS;
+        return ResetPort(request);
     case IOCTL_CAM_RESET_PIPE:
         return PipeIndexRequest(request, URB_FUNCTION_RESET_PIPE);
     case IOCTL_CAM_ABORT_PIPE:

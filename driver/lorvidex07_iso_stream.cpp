@@ -5,6 +5,7 @@
 #include "driver/cam_iso_context.h"
 #include "driver/usb_pdo.h"
 #include "driver/usbd_helpers.h"
+#include "platform/log.h"
 
 #include <algorithm>
 
@@ -61,6 +62,15 @@ NTSTATUS OnIsoStreamDone(DEVICE_OBJECT*, IRP*, PVOID pRecord)
         CamSendIsoTransfer(pTransfer);
         return STATUS_MORE_PROCESSING_REQUIRED; // the record is not touched after sending
     }
+    // A request that fails while the stream runs ends; the stream's first such failure is
+    // logged. Cancellations (an aborted pipe) and the ends of a stop or removal are asked for.
+    NTSTATUS expected = STATUS_SUCCESS;
+    if (!NT_SUCCESS(status) && status != STATUS_CANCELLED && !pExt->StopStream && !pExt->Removing &&
+        pContext->Failure.compare_exchange_strong(expected, status))
+        LogLine(ELogCategory::Driver,
+                "%ls: stream request on endpoint 0x%02X failed and ended: 0x%08X (usb status 0x%08X)",
+                CamLogName(pExt), pContext->Pipe.EndpointAddress, static_cast<unsigned>(status),
+                static_cast<unsigned>(pTransfer->Urb()->UrbHeader.Status));
     pTransfer->Irp.reset();
     pTransfer->UrbBlock.reset();
     ReleaseStream(pContext);

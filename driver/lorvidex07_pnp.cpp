@@ -1,5 +1,6 @@
 // Lorvidex07Drv: plug and play (start, stop, removal, capabilities) and power pass-through.
 #include "driver/cam_device_extension.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -93,10 +94,15 @@ NTSTATUS CamDispatchPnp(DEVICE_OBJECT* pDevice, IRP* pIrp)
         if (NT_SUCCESS(status))
             pExt->Started = 1;
         break;
-    case IRP_MN_STOP_DEVICE:
+    case IRP_MN_STOP_DEVICE: {
         status = PassDown(pExt, pIrp);
-        CamUnconfigureDevice(pExt);
+        // The device counts as unconfigured either way; the stop answers the lower driver's status.
+        const NTSTATUS unconfigured = CamUnconfigureDevice(pExt);
+        if (!NT_SUCCESS(unconfigured))
+            LogLine(ELogCategory::Driver, "%ls: unconfiguring at stop failed: 0x%08X", CamLogName(pExt),
+                    static_cast<unsigned>(unconfigured));
         break;
+    }
     case IRP_MN_REMOVE_DEVICE:
         return RemoveDevice(pDevice, pExt, pIrp);
     case IRP_MN_QUERY_CAPABILITIES: {

@@ -1,6 +1,7 @@
 #include "driver/usb_camera_ids.h"
 
-#include <cstdio>
+#include "platform/log.h"
+
 #include <cstdlib>
 
 BOOL ParseUsbId(const char* szText, WORD* pnId)
@@ -37,8 +38,8 @@ WORD IdOrDefault(const char* szText, WORD nDefault, const char* szVariable)
 {
     WORD nId = nDefault;
     if (szText && *szText && !ParseUsbId(szText, &nId)) {
-        std::fprintf(stderr, "vexilo: %s=\"%s\" is no USB id (1 to 4 hex digits); using %04x\n", szVariable, szText,
-                     nDefault);
+        LogLine(ELogCategory::Usb, "%s=\"%s\" is no USB id (1 to 4 hex digits); using %04x", szVariable, szText,
+                nDefault);
         nId = nDefault;
     }
     return nId;

@@ -22,7 +22,7 @@ constexpr const char* USB_PRODUCT_ID_VARIABLE = "VEXILO_USB_PID";
 BOOL ParseUsbId(const char* szText, WORD* pnId);
 
 // The ids from the two texts; null or empty gives the default, and so does a text that is
-// no id, which is also reported on the error output.
+// no id, which is also logged (category usb).
 USB_CAMERA_IDS MakeUsbCameraIds(const char* szVendor, const char* szProduct);
 // The same from VEXILO_USB_VID and VEXILO_USB_PID.
 USB_CAMERA_IDS GetUsbCameraIds();

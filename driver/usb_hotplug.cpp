@@ -1,5 +1,7 @@
 #include "driver/usb_hotplug.h"
 
+#include "platform/log.h"
+
 CUsbHotplug::CUsbHotplug(CPnpManager& pnp, IUsbDeviceSource& source) : m_Pnp(pnp), m_Source(source)
 {
     m_Thread = std::thread(&CUsbHotplug::Thread, this);
@@ -75,13 +77,19 @@ void CUsbHotplug::Arrive(std::uintptr_t nKey)
         m_Source.ReleaseDevice(nKey);
         return;
     }
-    std::unique_ptr<IUsbBus> pBus = m_Source.OpenDevice(nKey);
+    std::unique_ptr<IUsbBus> pBus = m_Source.OpenDevice(nKey); // a failure is the source's to log
     ULONG nNode = 0;
-    if (!pBus || !NT_SUCCESS(m_Pnp.AddDevice(*pBus, &nNode))) {
+    const NTSTATUS nAddStatus = pBus ? m_Pnp.AddDevice(*pBus, &nNode) : STATUS_UNSUCCESSFUL;
+    if (!NT_SUCCESS(nAddStatus)) {
+        if (pBus)
+            LogLine(ELogCategory::Usb, "camera not added to the driver: 0x%08X", static_cast<unsigned>(nAddStatus));
         m_Source.ReleaseDevice(nKey);
         return;
     }
     const NTSTATUS nStartStatus = m_Pnp.StartDevice(nNode);
+    if (!NT_SUCCESS(nStartStatus))
+        LogLine(ELogCategory::Usb, "camera node %u did not start: 0x%08X", static_cast<unsigned>(nNode),
+                static_cast<unsigned>(nStartStatus));
     std::lock_guard lock(m_Mutex);
     m_Present.emplace(nKey, PRESENT{{nNode, nStartStatus}, std::move(pBus)});
 }

@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include "platform/read_whole_file.h"
 #include "platform/whole_file.h"
 
 #include <algorithm>
@@ -160,10 +161,10 @@ bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 BOOL CProfileFile::Load(const char* szFileName)
 {
     return NoThrow<BOOL>(FALSE, [&] {
-        std::string content;
-        EReadResult result = szFileName ? ReadWholeFile(szFileName, content) : EReadResult::Failed;
-        Parse(result == EReadResult::Ok ? content : std::string_view());
-        return result == EReadResult::Failed ? FALSE : TRUE;
+        // No file means defaults; a file that is there but cannot be read is a failure.
+        const CReadWholeFile file(szFileName);
+        Parse(file.Text());
+        return file.IsRead() || file.IsMissing() ? TRUE : FALSE;
     });
 }
 

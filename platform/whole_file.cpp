@@ -1,9 +1,12 @@
 #include "platform/whole_file.h"
 
+#include "platform/unique_fd.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <random>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -12,28 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-class CUniqueFd {
-public:
-    explicit CUniqueFd(int fd = -1) : m_fd(fd) {}
-    CUniqueFd(const CUniqueFd&) = delete;
-    CUniqueFd& operator=(const CUniqueFd&) = delete;
-    ~CUniqueFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int Get() const { return m_fd; }
-    // Closes now, answering whether the close succeeded (it can report a failed write).
-    bool Close()
-    {
-        int fd = std::exchange(m_fd, -1);
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 // Removes a temporary file unless it was renamed into place.
 class CTempFileGuard {
@@ -94,32 +75,6 @@ CUniqueFd CreateTempFile(const std::filesystem::path& target, bool bReplacing, s
 }
 
 } // namespace
-
-EReadResult ReadWholeFile(const char* szFileName, std::string& content)
-{
-    content.clear();
-    // O_NONBLOCK keeps a FIFO given by mistake from blocking the open.
-    CUniqueFd fd(::open(szFileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.Get() < 0)
-        return (errno == ENOENT || errno == ENOTDIR) ? EReadResult::Missing : EReadResult::Failed;
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return EReadResult::Failed;
-    content.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-        if (n == 0)
-            return EReadResult::Ok;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            content.clear();
-            return EReadResult::Failed;
-        }
-        content.append(buffer, static_cast<size_t>(n));
-    }
-}
 
 BOOL WriteWholeFile(const char* szPath, const FileSection* pSections, int nCount)
 {

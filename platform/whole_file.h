@@ -1,18 +1,11 @@
-// Reading a whole file, and writing one in one piece: the new contents go to a fresh
-// file in the same folder, which then replaces the old one by name, so no reader and
-// no crash ever sees half a file.
+// Writing a whole file in one piece: the new contents go to a fresh file in the same
+// folder, which then replaces the old one by name, so no reader and no crash ever sees
+// half a file. Reading one is CReadWholeFile (platform/read_whole_file.h).
 #pragma once
 
 #include "platform/win_types.h"
 
 #include <cstddef>
-#include <string>
-
-enum class EReadResult { Ok, Missing, Failed };
-
-// Reads the regular file szFileName into content. Missing: no such file (content
-// empty); Failed: it exists but cannot be read, or is not a regular file.
-EReadResult ReadWholeFile(const char* szFileName, std::string& content);
 
 // One run of bytes of a file's contents.
 struct FileSection {

@@ -1,8 +1,8 @@
 #include "app/files/picture_loader.h"
 
 #include "app/files/jpeg_decoder.h"
-#include "app/files/read_whole_file.h"
 #include "app/imaging/packed_dib.h"
+#include "platform/read_whole_file.h"
 
 #include <cstring>
 #include <utility>

@@ -1,9 +1,9 @@
 #include "driver/firmware/firmware_images.h"
 
 #include "driver/firmware/intel_hex.h"
+#include "platform/log.h"
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <tuple>
@@ -81,10 +81,10 @@ NTSTATUS LoadFirmwareImagesFrom(const char* szFolder, FIRMWARE_IMAGES* pImages)
         }
         if (!NT_SUCCESS(status)) {
             if (status != STATUS_INVALID_IMAGE_FORMAT)
-                std::fprintf(stderr, "Lorvidex07Drv: firmware %s (or %s) cannot be read\n", path.c_str(), szHexFile);
+                LogLine(ELogCategory::Driver, "firmware %s (or %s) cannot be read", path.c_str(), szHexFile);
             else
-                std::fprintf(stderr, "Lorvidex07Drv: firmware %s is not %s\n", path.c_str(),
-                             bHex ? "valid Intel HEX" : "a record list");
+                LogLine(ELogCategory::Driver, "firmware %s is not %s", path.c_str(),
+                        bHex ? "valid Intel HEX" : "a record list");
             *pImages = FIRMWARE_IMAGES{};
             return status;
         }

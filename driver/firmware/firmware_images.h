@@ -30,8 +30,8 @@ constexpr const char* FIRMWARE_HEX_FILE_B = "Lorvidex07B.hex";
 
 // The images to download: from the folder named by VEXILO_FIRMWARE_DIR, else built in.
 // When the folder is named but an image has neither file, or its file is not valid, answers
-// STATUS_OBJECT_NAME_NOT_FOUND or STATUS_INVALID_IMAGE_FORMAT, says so on the error output,
-// and leaves *pImages empty.
+// STATUS_OBJECT_NAME_NOT_FOUND or STATUS_INVALID_IMAGE_FORMAT, logs which file (category
+// driver), and leaves *pImages empty.
 NTSTATUS LoadFirmwareImages(FIRMWARE_IMAGES* pImages);
 // The same for a given folder ("" or null: built in).
 NTSTATUS LoadFirmwareImagesFrom(const char* szFolder, FIRMWARE_IMAGES* pImages);

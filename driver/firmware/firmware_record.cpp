@@ -1,8 +1,8 @@
 #include "driver/firmware/firmware_record.h"
 
+#include "platform/read_whole_file.h"
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 BOOL ParseFirmwareRecords(const BYTE* pBytes, std::size_t nBytes, std::vector<FIRMWARE_RECORD>* pRecords)
 {
@@ -29,13 +29,10 @@ BOOL ParseFirmwareRecords(const BYTE* pBytes, std::size_t nBytes, std::vector<FI
 NTSTATUS ReadFirmwareFile(const std::string& szPath, std::vector<FIRMWARE_RECORD>* pRecords)
 {
     pRecords->clear();
-    std::ifstream file(szPath, std::ios::binary);
-    if (!file)
+    const CReadWholeFile file(szPath.c_str());
+    if (!file.IsRead())
         return STATUS_OBJECT_NAME_NOT_FOUND;
-    std::vector<BYTE> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        return STATUS_OBJECT_NAME_NOT_FOUND;
-    return ParseFirmwareRecords(bytes.data(), bytes.size(), pRecords) ? STATUS_SUCCESS : STATUS_INVALID_IMAGE_FORMAT;
+    return ParseFirmwareRecords(file.Start(), file.Size(), pRecords) ? STATUS_SUCCESS : STATUS_INVALID_IMAGE_FORMAT;
 }
 
 FIRMWARE_SHAPE MeasureFirmware(const FIRMWARE_RECORD* pRecords, std::size_t nRecords)

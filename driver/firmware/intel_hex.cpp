@@ -1,8 +1,8 @@
 #include "driver/firmware/intel_hex.h"
 
+#include "platform/read_whole_file.h"
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -135,11 +135,9 @@ BOOL ParseIntelHex(const char* pText, std::size_t nLength, std::vector<FIRMWARE_
 NTSTATUS ReadIntelHexFile(const std::string& szPath, std::vector<FIRMWARE_RECORD>* pRecords)
 {
     pRecords->clear();
-    std::ifstream file(szPath, std::ios::binary);
-    if (!file)
+    const CReadWholeFile file(szPath.c_str());
+    if (!file.IsRead())
         return STATUS_OBJECT_NAME_NOT_FOUND;
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        return STATUS_OBJECT_NAME_NOT_FOUND;
+    const std::string_view text = file.Text();
     return ParseIntelHex(text.data(), text.size(), pRecords) ? STATUS_SUCCESS : STATUS_INVALID_IMAGE_FORMAT;
 }

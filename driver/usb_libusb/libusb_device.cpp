@@ -2,8 +2,11 @@
 #include "driver/usb_libusb/libusb_private.h"
 
 #include "driver/usbd_helpers.h"
+#include "platform/log.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -57,7 +60,11 @@ bool RequestTypeOf(USHORT nFunction, UCHAR* pType)
 } // namespace
 
 CLibusbDevice::CLibusbDevice(libusb_device_handle* pHandle, int nClaimedInterface)
-    : m_pHandle(pHandle), m_tOpened(std::chrono::steady_clock::now()), m_nClaimedInterface(nClaimedInterface)
+    : m_pHandle(pHandle),
+      m_nBus(libusb_get_bus_number(libusb_get_device(pHandle))),
+      m_nAddress(libusb_get_device_address(libusb_get_device(pHandle))),
+      m_tOpened(std::chrono::steady_clock::now()),
+      m_nClaimedInterface(nClaimedInterface)
 {
     libusb_set_auto_detach_kernel_driver(m_pHandle, 1); // not supported everywhere; harmless then
 }
@@ -73,16 +80,43 @@ CLibusbDevice::~CLibusbDevice()
     }
     for (const auto& pSlot : m_Slots)
         libusb_free_transfer(pSlot->pTransfer);
-    if (nClaimed >= 0)
-        libusb_release_interface(m_pHandle, nClaimed);
+    if (nClaimed >= 0) {
+        const int nResult = libusb_release_interface(m_pHandle, nClaimed);
+        if (nResult != LIBUSB_SUCCESS)
+            LogFailure(nResult, "cannot release interface %d", nClaimed);
+    }
     libusb_close(m_pHandle);
 }
 
 USBD_STATUS CLibusbDevice::Note(USBD_STATUS status)
 {
-    if (status == USBD_STATUS_DEVICE_GONE)
+    if (status == USBD_STATUS_DEVICE_GONE) {
         m_bGone = true; // later requests fail at once; the hot-plug departure removes the device
+        LogGone();
+    }
     return status;
+}
+
+void CLibusbDevice::LogGone()
+{
+    if (!m_bGoneLogged.exchange(true))
+        LogLine(ELogCategory::Usb, "device on bus %u address %u is gone", m_nBus, m_nAddress);
+}
+
+void CLibusbDevice::LogFailure(int nResult, const char* szFormat, ...)
+{
+    if (nResult == LIBUSB_ERROR_NO_DEVICE) {
+        LogGone();
+        return;
+    }
+    if (!IsLogEnabled(ELogCategory::Usb))
+        return;
+    char szWhat[160];
+    std::va_list args;
+    va_start(args, szFormat);
+    std::vsnprintf(szWhat, sizeof szWhat, szFormat, args);
+    va_end(args);
+    LogLine(ELogCategory::Usb, "%s on bus %u address %u: %s", szWhat, m_nBus, m_nAddress, libusb_error_name(nResult));
 }
 
 USBD_STATUS CLibusbDevice::ControlTransfer(UCHAR nRequestType, UCHAR nRequest, USHORT nValue, USHORT nIndex,
@@ -143,10 +177,17 @@ USBD_STATUS CLibusbDevice::SelectConfiguration(URB* pUrb)
         nClaimed = m_nClaimedInterface;
         m_nClaimedInterface = -1;
     }
-    if (nClaimed >= 0)
-        libusb_release_interface(m_pHandle, nClaimed);
-    if (!pConfiguration)
-        return Note(UsbdStatusFromLibusb(libusb_set_configuration(m_pHandle, -1)));
+    if (nClaimed >= 0) {
+        const int nResult = libusb_release_interface(m_pHandle, nClaimed);
+        if (nResult != LIBUSB_SUCCESS)
+            LogFailure(nResult, "cannot release interface %d", nClaimed);
+    }
+    if (!pConfiguration) {
+        const int nResult = libusb_set_configuration(m_pHandle, -1);
+        if (nResult != LIBUSB_SUCCESS)
+            LogFailure(nResult, "cannot unconfigure");
+        return Note(UsbdStatusFromLibusb(nResult));
+    }
 
     // Setting the configuration the device already has would reset it: only a change is sent.
     const UCHAR nValue = pConfiguration->bConfigurationValue;
@@ -154,13 +195,17 @@ USBD_STATUS CLibusbDevice::SelectConfiguration(URB* pUrb)
     int nResult = libusb_get_configuration(m_pHandle, &nCurrent);
     if (nResult == LIBUSB_SUCCESS && nCurrent != nValue)
         nResult = libusb_set_configuration(m_pHandle, nValue);
-    if (nResult != LIBUSB_SUCCESS)
+    if (nResult != LIBUSB_SUCCESS) {
+        LogFailure(nResult, "cannot select configuration %u", nValue);
         return Note(UsbdStatusFromLibusb(nResult));
+    }
     USBD_INTERFACE_INFORMATION* pInterface = pUrb->UrbSelectConfiguration.Interface;
     if (pInterface) {
         nResult = libusb_claim_interface(m_pHandle, pInterface->InterfaceNumber);
-        if (nResult != LIBUSB_SUCCESS)
+        if (nResult != LIBUSB_SUCCESS) {
+            LogFailure(nResult, "cannot claim interface %u", pInterface->InterfaceNumber);
             return Note(UsbdStatusFromLibusb(nResult));
+        }
         {
             std::lock_guard lock(m_Mutex);
             m_nClaimedInterface = pInterface->InterfaceNumber;
@@ -168,8 +213,11 @@ USBD_STATUS CLibusbDevice::SelectConfiguration(URB* pUrb)
         if (pInterface->AlternateSetting != 0) {
             nResult = libusb_set_interface_alt_setting(m_pHandle, pInterface->InterfaceNumber,
                                                        pInterface->AlternateSetting);
-            if (nResult != LIBUSB_SUCCESS)
+            if (nResult != LIBUSB_SUCCESS) {
+                LogFailure(nResult, "cannot select setting %u of interface %u", pInterface->AlternateSetting,
+                           pInterface->InterfaceNumber);
                 return Note(UsbdStatusFromLibusb(nResult));
+            }
         }
         const USBD_STATUS status = FillInterface(nValue, pInterface);
         if (!USBD_SUCCESS(status))
@@ -195,9 +243,14 @@ USBD_STATUS CLibusbDevice::SelectInterface(URB* pUrb)
         nClaimed = m_nClaimedInterface;
     }
     if (nClaimed != pInterface->InterfaceNumber) {
-        if (nClaimed >= 0)
-            libusb_release_interface(m_pHandle, nClaimed);
+        if (nClaimed >= 0) {
+            const int nResult = libusb_release_interface(m_pHandle, nClaimed);
+            if (nResult != LIBUSB_SUCCESS)
+                LogFailure(nResult, "cannot release interface %d", nClaimed);
+        }
         const int nResult = libusb_claim_interface(m_pHandle, pInterface->InterfaceNumber);
+        if (nResult != LIBUSB_SUCCESS)
+            LogFailure(nResult, "cannot claim interface %u", pInterface->InterfaceNumber);
         std::lock_guard lock(m_Mutex);
         m_nClaimedInterface = nResult == LIBUSB_SUCCESS ? pInterface->InterfaceNumber : -1;
         if (nResult != LIBUSB_SUCCESS)
@@ -205,8 +258,11 @@ USBD_STATUS CLibusbDevice::SelectInterface(URB* pUrb)
     }
     const int nResult =
         libusb_set_interface_alt_setting(m_pHandle, pInterface->InterfaceNumber, pInterface->AlternateSetting);
-    if (nResult != LIBUSB_SUCCESS)
+    if (nResult != LIBUSB_SUCCESS) {
+        LogFailure(nResult, "cannot select setting %u of interface %u", pInterface->AlternateSetting,
+                   pInterface->InterfaceNumber);
         return Note(UsbdStatusFromLibusb(nResult));
+    }
     return FillInterface(nConfiguration, pInterface);
 }
 
@@ -257,8 +313,11 @@ USBD_STATUS CLibusbDevice::SubmitTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnComp
         return USBD_STATUS_INVALID_PARAMETER;
     const int nPackets = bIso ? static_cast<int>(iso.NumberOfPackets) : 0;
     TRANSFER_SLOT* pSlot = TakeSlotLocked(nPackets);
-    if (!pSlot)
+    if (!pSlot) {
+        if (!m_bSubmitFailing.exchange(true))
+            LogFailure(LIBUSB_ERROR_NO_MEM, "cannot allocate a transfer of %d packets", nPackets);
         return USBD_STATUS_INSUFFICIENT_RESOURCES;
+    }
     libusb_transfer* pTransfer = pSlot->pTransfer;
     if (bIso) {
         libusb_fill_iso_transfer(pTransfer, m_pHandle, nEndpoint, static_cast<unsigned char*>(iso.TransferBuffer),
@@ -285,8 +344,11 @@ USBD_STATUS CLibusbDevice::SubmitTransfer(URB* pUrb, PUSB_URB_COMPLETION pfnComp
     const int nResult = libusb_submit_transfer(pTransfer);
     if (nResult != LIBUSB_SUCCESS) {
         pSlot->pUrb = nullptr;
+        if (!m_bSubmitFailing.exchange(true))
+            LogFailure(nResult, "cannot submit a transfer on endpoint 0x%02x", nEndpoint);
         return Note(UsbdStatusFromLibusb(nResult));
     }
+    m_bSubmitFailing = false;
     ++m_nRunning;
     return USBD_STATUS_PENDING;
 }
@@ -305,6 +367,12 @@ void LIBUSB_CALL CLibusbDevice::OnTransferDone(libusb_transfer* pTransfer)
         pContext = pSlot->pContext;
     }
     const USBD_STATUS status = pDevice->Note(UsbdStatusFromTransfer(pTransfer->status));
+    // Cancellations are asked for, and a device that is gone has been noted.
+    if (pTransfer->status == LIBUSB_TRANSFER_COMPLETED)
+        pDevice->m_bTransferFailing = false;
+    else if (pTransfer->status != LIBUSB_TRANSFER_CANCELLED && pTransfer->status != LIBUSB_TRANSFER_NO_DEVICE &&
+             !pDevice->m_bTransferFailing.exchange(true))
+        pDevice->LogFailure(pTransfer->status, "transfer on endpoint 0x%02x ended", pTransfer->endpoint);
     if (pUrb->UrbHeader.Function == URB_FUNCTION_ISOCH_TRANSFER) {
         auto& iso = pUrb->UrbIsochronousTransfer;
         ULONG nBytes = 0;
@@ -331,6 +399,8 @@ void LIBUSB_CALL CLibusbDevice::OnTransferDone(libusb_transfer* pTransfer)
         pDevice->m_Idle.notify_all();
 }
 
+// A cancel that fails finds the transfer ended already (LIBUSB_ERROR_NOT_FOUND) or the device
+// gone; either way the transfer's completion reports how it ended, so the result is not used.
 void CLibusbDevice::CancelLocked(UCHAR nEndpoint)
 {
     for (const auto& pSlot : m_Slots)
@@ -436,6 +506,8 @@ NTSTATUS CLibusbDevice::ResetPort()
     int nResult = libusb_reset_device(m_pHandle);
     if (nResult == LIBUSB_ERROR_NOT_FOUND)
         nResult = LIBUSB_ERROR_NO_DEVICE;
+    if (nResult != LIBUSB_SUCCESS)
+        LogFailure(nResult, "cannot reset the port");
     return UsbdStatusToNtStatus(Note(UsbdStatusFromLibusb(nResult)));
 }
 

@@ -72,10 +72,22 @@ private:
     void CancelLocked(UCHAR nEndpoint); // 0: every endpoint
     // Notes the first report that the device is gone.
     USBD_STATUS Note(USBD_STATUS status);
+    // Logs a libusb call that failed on this device: "<what> on bus B address A: <error
+    // name>". That the device is gone is logged once, whichever call finds it out first.
+    void LogFailure(int nResult, const char* szFormat, ...) __attribute__((format(printf, 3, 4)));
+    void LogGone();
 
     libusb_device_handle* const m_pHandle;
+    const unsigned m_nBus;     // where the device is, for the log
+    const unsigned m_nAddress;
     const std::chrono::steady_clock::time_point m_tOpened;
     std::atomic<bool> m_bGone{false}; // set once, when libusb first reports the device gone
+    std::atomic<bool> m_bGoneLogged{false}; // any thread
+    // Set by the first of a run of failures and cleared by the next success, so that a
+    // failure repeated with every frame is logged once. Submits run on any thread under
+    // m_Mutex, completions on the event thread.
+    std::atomic<bool> m_bSubmitFailing{false};
+    std::atomic<bool> m_bTransferFailing{false};
 
     // Guards the members below; any thread, the event thread included. Held while libusb
     // submits or cancels a transfer (libusb calls no completion inside either), never while

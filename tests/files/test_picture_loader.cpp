@@ -2,7 +2,7 @@
 // drawing into an existing picture, and broken files of every sort.
 #include "app/files/picture_loader.h"
 
-#include "app/files/read_whole_file.h"
+#include "platform/read_whole_file.h"
 #include "tests/files/files_test_util.h"
 #include "tests/files/synthetic_picture.h"
 

@@ -1,4 +1,6 @@
-#include "app/files/read_whole_file.h"
+#include "platform/read_whole_file.h"
+
+#include "platform/unique_fd.h"
 
 #include <cerrno>
 #include <new>
@@ -8,32 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// Closes the descriptor when the read ends, whichever way.
-class CFileDescriptor {
-public:
-    explicit CFileDescriptor(int nFd) : m_nFd(nFd) {}
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    ~CFileDescriptor()
-    {
-        if (m_nFd >= 0)
-            ::close(m_nFd);
-    }
-    int Get() const { return m_nFd; }
-
-private:
-    int m_nFd;
-};
-
-} // namespace
-
 void CReadWholeFile::Reset()
 {
     m_pData.reset();
     m_nSize = 0;
     m_bRead = false;
+    m_bMissing = false;
 }
 
 BOOL CReadWholeFile::Read(const char* szPath, std::size_t nMaxBytes)
@@ -42,19 +24,24 @@ BOOL CReadWholeFile::Read(const char* szPath, std::size_t nMaxBytes)
     if (szPath == nullptr)
         return FALSE;
     // Non-blocking, so that a pipe or device by the name cannot stall the open.
-    const CFileDescriptor file(::open(szPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0)
+    const CUniqueFd file(::open(szPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) {
+        m_bMissing = errno == ENOENT || errno == ENOTDIR;
         return FALSE;
-    struct stat info;
+    }
+    struct stat info {};
     if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
         static_cast<unsigned long long>(info.st_size) > nMaxBytes)
         return FALSE;
 
     const std::size_t nSize = static_cast<std::size_t>(info.st_size);
     // One byte more than the file is said to hold, to notice a file that has grown.
-    std::unique_ptr<BYTE[]> pData(new (std::nothrow) BYTE[nSize + 1]);
-    if (pData == nullptr)
+    std::unique_ptr<BYTE[]> pData;
+    try {
+        pData = std::make_unique_for_overwrite<BYTE[]>(nSize + 1);
+    } catch (const std::bad_alloc&) {
         return FALSE;
+    }
     std::size_t nRead = 0;
     while (nRead <= nSize) {
         const ssize_t n = ::read(file.Get(), pData.get() + nRead, nSize + 1 - nRead);
