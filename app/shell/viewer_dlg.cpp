@@ -1,50 +1,26 @@
 #include "app/shell/viewer_dlg.h"
 
-#include "app/res/resources.h"
 #include "app/res/ui_texts.h"
 #include "app/res/version.h"
-#include "app/shell/dib_qimage.h"
 #include "app/shell/core/main_window_template.h"
 #include "app/shell/core/panel_faces.h"
-#include "app/shell/core/view_layout.h"
-#include "app/shell/panel_button.h"
 #include "app/shell/qt_geometry.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTableWidget>
 #include <QTimerEvent>
 
-namespace {
-
-// Background colour of static texts and group captions.
-constexpr COLORREF kStaticBackground = RGB(0, 168, 185);
-
-// Japanese tooltips: control id and string id.
-constexpr std::pair<int, int> s_Tooltips[] = {
-    {IDC_LIVE, 200},    {IDC_SAVE, 201},        {IDC_DIR, 202},     {IDC_SET, 203},     {IDC_TYPE, 204},
-    {IDC_THUMB, 205},   {IDC_WB, 206},          {IDC_ZOOM, 207},    {IDC_LINE, 208},    {IDC_ARIA, 209},
-    {IDC_CIRCLE, 210},  {IDC_CIRCLE2, 211},     {IDC_SUI, 212},     {IDC_ANGLE, 213},   {IDC_DELETE, 214},
-    {IDC_CLEAR, 215},   {IDC_COLOR, 216},       {IDC_CSV, 217},     {IDC_CALIB, 218},   {IDC_SCALE, 224},
-    {IDC_CALIB_COMBO, 219}, {IDC_RESULTS, 220},
-};
-
-QString Caption(int nId) { return QString::fromUtf8(MainWindowCaption(nId)); }
-
-} // namespace
+#include <utility>
 
 CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsFolder, QWidget* pParent)
     : QDialog(pParent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), m_Camera(devices),
@@ -64,16 +40,6 @@ CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsF
                      },
                      {}})
 {
-    ResourceBlock icon;
-    if (FindResourceBlock(IDR_MAINFRAME, RT_ICON_PNG, icon))
-        m_hIcon = QIcon(QPixmap::fromImage(QImage::fromData(icon.pData, static_cast<int>(icon.nSize))));
-
-    ResourceBlock cursor;
-    if (FindResourceBlock(IDC_HAND_CURSOR, RT_CURSOR_PNG, cursor)) {
-        const QPixmap hand = QPixmap::fromImage(QImage::fromData(cursor.pData, static_cast<int>(cursor.nSize)));
-        m_PanCursor = QCursor(hand, HAND_CURSOR_HOTSPOT.x, HAND_CURSOR_HOTSPOT.y);
-    }
-
     resize(MAIN_TEMPLATE_CLIENT.cx, MAIN_TEMPLATE_CLIENT.cy);
     CreateControls();
 }
@@ -84,149 +50,31 @@ CViewerDlg::~CViewerDlg()
     m_LiveView.Close();
 }
 
-QWidget* CViewerDlg::GetDlgItem(int nId) const
-{
-    const auto it = m_Controls.find(nId);
-    return it != m_Controls.end() ? it->second : nullptr;
-}
-
 // ---------------------------------------------------------------------------
 // Controls of template 102
 
 void CViewerDlg::CreateControls()
 {
-    const QString staticColor = QStringLiteral("rgb(%1, %2, %3)")
-                                    .arg(GetRValue(kStaticBackground))
-                                    .arg(GetGValue(kStaticBackground))
-                                    .arg(GetBValue(kStaticBackground));
-    setStyleSheet(QStringLiteral("QLabel { background-color: %1; font-size: 8pt; }"
-                                 "QGroupBox { border: 1px solid rgba(255, 255, 255, 150); border-radius: 4px; margin-top: 7px; }"
-                                 "QGroupBox::title { subcontrol-origin: margin; left: 8px;"
-                                 " padding: 0 3px; background-color: %1; }")
-                      .arg(staticColor));
-
-    for (const ControlTemplate& control : MainWindowTemplate()) {
-        QWidget* pWidget = nullptr;
-        switch (control.kind) {
-        case ControlKind::Frame:
-            pWidget = new QWidget(this);
-            pWidget->setAttribute(Qt::WA_TransparentForMouseEvents);
-            break;
-        case ControlKind::GroupBox:
-            pWidget = new QGroupBox(Caption(control.nId), this);
-            break;
-        case ControlKind::PanelButton:
-            CreatePanelButton(control.nId, control.rc);
-            continue;
-        case ControlKind::ToggleButton:
-            CreateToggleButton(control.nId, control.rc);
-            continue;
-        case ControlKind::ComboBox: {
-            auto* pCombo = new QComboBox(this);
-            if (control.nId == IDC_ZOOM)
-                m_cbZoom = pCombo;
-            else
-                m_cbCalib = pCombo;
-            pWidget = pCombo;
-            break;
-        }
-        case ControlKind::Static:
-            pWidget = new QLabel(Caption(control.nId), this);
-            break;
-        case ControlKind::ListView:
-            m_lcResults = new QTableWidget(this);
-            pWidget = m_lcResults;
-            break;
-        case ControlKind::ScrollBar:
-            m_sbStrip = new QScrollBar(Qt::Horizontal, this);
-            pWidget = m_sbStrip;
-            break;
-        }
-        pWidget->setObjectName(QString::number(control.nId));
-        pWidget->setGeometry(ToQRect(control.rc));
-        m_Controls[control.nId] = pWidget;
-    }
-
-    for (const UiText& choice : ZoomChoices())
-        m_cbZoom->addItem(QString::fromUtf8(CurrentText(choice)));
-    m_cbZoom->setCurrentIndex(1);
-    connect(m_cbZoom, &QComboBox::currentIndexChanged, this, [this] { OnZoomChanged(); });
-    connect(m_sbStrip, &QScrollBar::actionTriggered, this, [this](int nAction) { OnStripScrollAction(nAction); });
-    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_PANEL_TOGGLE)), &QAbstractButton::clicked, this,
-            [this] { OnPanelToggle(); });
-    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_LIVE)), &QAbstractButton::clicked, this, [this] { OnLive(); });
-    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_WB)), &QAbstractButton::clicked, this,
-            [this] { OnWhiteBalance(); });
-    connect(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_STRIP_TOGGLE)), &QAbstractButton::clicked, this,
-            [this] { OnStripToggle(); });
-}
-
-void CViewerDlg::CreatePanelButton(int nId, const RECT& rc)
-{
-    auto faceOf = [this, nId](bool bEnabled, POINT& cell) {
+    auto faceOf = [this](int nId, bool bEnabled, POINT& cell) {
+        if (nId == IDC_PANEL_TOGGLE || nId == IDC_STRIP_TOGGLE)
+            return ToggleFaceCell(nId, m_bPanelVisible != 0, m_bThumbVisible != 0, cell);
         PanelFaceState state;
         state.bFrozen = m_LiveView.IsFrozen();
         state.bSaveOverlay = m_bSaveOverlay != 0;
         state.bEnabled = bEnabled;
         return PanelFaceCell(nId, state, cell);
     };
-    const int nTool = ToolOfButton(nId);
-    auto isActiveTool = [this, nTool] { return nTool != 0 && m_nActiveTool == nTool; };
-    auto* pButton = new CPanelButton(nId, m_PanelSheet, PANEL_FACE_SIZE, faceOf, isActiveTool, this);
-    pButton->setText(Caption(nId));
-    pButton->setGeometry(ToQRect(rc));
-    m_Controls[nId] = pButton;
-}
+    auto isActiveTool = [this](int nId) { return ToolOfButton(nId) != 0 && ToolOfButton(nId) == m_nActiveTool; };
+    m_Controls.Create(this, m_Art.m_PanelSheet, m_Art.m_ToggleSheet, faceOf, isActiveTool);
 
-void CViewerDlg::CreateToggleButton(int nId, const RECT& rc)
-{
-    auto faceOf = [this, nId](bool, POINT& cell) {
-        return ToggleFaceCell(nId, m_bPanelVisible != 0, m_bThumbVisible != 0, cell);
-    };
-    auto* pButton = new CPanelButton(nId, m_ToggleSheet, TOGGLE_FACE_SIZE, faceOf, {}, this);
-    pButton->setGeometry(ToQRect(rc));
-    m_Controls[nId] = pButton;
-}
-
-void CViewerDlg::SetUpResultsList()
-{
-    m_lcResults->setColumnCount(4);
-    m_lcResults->setHorizontalHeaderLabels({QStringLiteral("No."), QString::fromUtf8(LoadUiString(IDS_COLUMN_TYPE)),
-                                            QString::fromUtf8(LoadUiString(IDS_COLUMN_RESULT)),
-                                            QString::fromUtf8(LoadUiString(IDS_COLUMN_UNIT))});
-    const int nWidths[] = {31, 60, 50, 40};
-    for (int i = 0; i < 4; ++i)
-        m_lcResults->setColumnWidth(i, nWidths[i]);
-    m_lcResults->verticalHeader()->hide();
-    m_lcResults->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_lcResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_lcResults->setShowGrid(true);
-}
-
-void CViewerDlg::SetUpCalibCombo()
-{
-    m_cbCalib->clear();
-    for (const CCalibEntry& entry : m_CalibList)
-        m_cbCalib->addItem(QString::fromUtf8(entry.m_szName));
-    m_cbCalib->setCurrentIndex(0);
-}
-
-void CViewerDlg::SetUpTooltips()
-{
-    for (const auto& [nControl, nString] : s_Tooltips) {
-        if (QWidget* pControl = GetDlgItem(nControl))
-            pControl->setToolTip(QString::fromUtf8(LoadUiString(nString)));
-    }
-}
-
-void CViewerDlg::DecodeUiPictures()
-{
-    m_PanelImage.LoadPngResource(IDB_PANEL, RT_PNG);
-    m_BackImage.LoadPngResource(IDB_BACKGROUND, RT_PNG);
-    m_IconImage.LoadPngResource(IDB_TOGGLES, RT_PNG);
-    m_PanelSheet = DibToQImage(m_PanelImage);
-    m_BackTile = DibToQImage(m_BackImage);
-    m_ToggleSheet = DibToQImage(m_IconImage);
+    connect(m_Controls.m_cbZoom, &QComboBox::currentIndexChanged, this, [this] { OnZoomChanged(); });
+    connect(m_Controls.m_sbStrip, &QScrollBar::actionTriggered, this, [this](int nAction) { OnStripScrollAction(nAction); });
+    const std::pair<int, void (CViewerDlg::*)()> clicks[] = {{IDC_PANEL_TOGGLE, &CViewerDlg::OnPanelToggle},
+                                                             {IDC_STRIP_TOGGLE, &CViewerDlg::OnStripToggle},
+                                                             {IDC_LIVE, &CViewerDlg::OnLive},
+                                                             {IDC_WB, &CViewerDlg::OnWhiteBalance}};
+    for (const auto& [nId, pHandler] : clicks)
+        connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
 }
 
 // ---------------------------------------------------------------------------
@@ -240,18 +88,18 @@ int CViewerDlg::DoModal()
 
 BOOL CViewerDlg::OnInitDialog()
 {
-    setWindowIcon(m_hIcon);
+    setWindowIcon(m_Art.m_hIcon);
     LoadSettings();
     setWindowTitle(QString::fromUtf8(PROGRAM_TITLE));
     for (CCalibEntry& entry : m_CalibList)
         entry.RecalcPixelSize();
     ActivateCamera();
-    SetUpResultsList();
-    SetUpCalibCombo();
-    m_sbStrip->setValue(0);
+    m_Controls.SetUpResultsList();
+    m_Controls.SetUpCalibCombo(m_CalibList);
+    m_Controls.m_sbStrip->setValue(0);
     UpdateThumbScrollRange();
     if (g_bJapanese)
-        SetUpTooltips();
+        m_Controls.SetUpTooltips();
     RecalcLayout();
     m_nUiTimerId = startTimer(TIMER_UI_PERIOD_MS, Qt::PreciseTimer);
     m_LiveView.StartDisplayThread();
@@ -263,23 +111,23 @@ void CViewerDlg::LoadSettings()
     CViewerSettings settings;
     m_SettingsFile.Load(settings, m_CalibList);
     // A stored zoom outside the six choices would leave the view without a factor.
-    if (settings.m_Bai < 0 || settings.m_Bai >= m_cbZoom->count())
+    if (settings.m_Bai < 0 || settings.m_Bai >= m_Controls.m_cbZoom->count())
         settings.m_Bai = 1;
     m_Settings.Update([&settings](CViewerSettings& s) { s = settings; });
     {
-        const QSignalBlocker quiet(m_cbZoom);
-        m_cbZoom->setCurrentIndex(settings.m_Bai);
+        const QSignalBlocker quiet(m_Controls.m_cbZoom);
+        m_Controls.m_cbZoom->setCurrentIndex(settings.m_Bai);
     }
     CViewGeometry view = m_LiveView.View();
     view.offsets = ScrollOffsets{settings.m_Bai_X, settings.m_Bai_Y};
     m_LiveView.SetView(view);
-    DecodeUiPictures();
+    m_Art.DecodePictures();
 }
 
 void CViewerDlg::SaveSettings()
 {
     const ScrollOffsets offsets = m_LiveView.View().offsets;
-    const int nZoom = m_cbZoom->currentIndex();
+    const int nZoom = m_Controls.m_cbZoom->currentIndex();
     m_Settings.Update([&offsets, nZoom](CViewerSettings& s) {
         s.m_Bai = nZoom;
         s.m_Bai_X = offsets.x;
@@ -375,12 +223,13 @@ void CViewerDlg::paintEvent(QPaintEvent* pEvent)
     QPainter painter(this);
     // A new frame repaints the view only; the background behind it needs no redraw.
     const bool bViewOnly = ToQRect(m_LiveView.View().rcView).contains(pEvent->rect());
-    if (!m_BackTile.isNull() && !bViewOnly) {
-        const int nColumns = width() / m_BackTile.width() + 1;
-        const int nRows = height() / m_BackTile.height() + 1;
+    const QImage& tile = m_Art.m_BackTile;
+    if (!tile.isNull() && !bViewOnly) {
+        const int nColumns = width() / tile.width() + 1;
+        const int nRows = height() / tile.height() + 1;
         for (int nRow = 0; nRow < nRows; ++nRow) {
             for (int nColumn = 0; nColumn < nColumns; ++nColumn)
-                painter.drawImage(nColumn * m_BackTile.width(), nRow * m_BackTile.height(), m_BackTile);
+                painter.drawImage(nColumn * tile.width(), nRow * tile.height(), tile);
         }
     }
     PaintView(painter);

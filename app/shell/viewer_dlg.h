@@ -1,5 +1,5 @@
 // The main window: the controls of template 102, painting and event wiring over the
-// live view engine, the settings and the calibration table it owns.
+// live view engine, and the settings and calibration table it owns.
 #pragma once
 
 #include "app/calib/calib_entry.h"
@@ -7,21 +7,13 @@
 #include "app/shell/core/live_view.h"
 #include "app/shell/core/settings_file.h"
 #include "app/shell/core/shared_settings.h"
-#include "platform/win_types.h"
+#include "app/shell/core/view_layout.h"
+#include "app/shell/ui_artwork.h"
+#include "app/shell/viewer_controls.h"
 
-#include <QCursor>
 #include <QDialog>
-#include <QIcon>
-#include <QImage>
 
-#include <cstdint>
-#include <map>
 #include <string>
-
-class QComboBox;
-class QPainter;
-class QScrollBar;
-class QTableWidget;
 
 constexpr int TIMER_UI = 1224;
 constexpr int TIMER_UI_PERIOD_MS = 100;
@@ -39,19 +31,12 @@ public:
     int DoModal();
     // Loads the settings, starts the camera and the display thread; TRUE.
     BOOL OnInitDialog();
-    // The control with the given id, or nullptr.
-    QWidget* GetDlgItem(int nId) const;
+    QWidget* GetDlgItem(int nId) const { return m_Controls.Item(nId); }
 
-    ECaptureState CaptureState() const { return m_LiveView.CaptureState(); }
-    bool IsDisplayThreadRunning() const { return m_LiveView.IsDisplayThreadRunning(); }
-    bool IsFrozen() const { return m_LiveView.IsFrozen(); }
-    std::string TitleText() const { return m_LiveView.TitleText(); }
-    const CDibImage& RawImage() const { return m_LiveView.RawImage(); }
-    const CDibImage& ColorImage() const { return m_LiveView.ColorImage(); }
-    std::uint64_t ShownFrameCount() const { return m_LiveView.ShownFrameCount(); }
-    ScrollOffsets ViewOffsets() const { return m_LiveView.View().offsets; }
+    // The live view (capture state, frame pictures, title, view), the calibration
+    // table and a copy of the settings as they are now.
+    const CLiveView& LiveView() const { return m_LiveView; }
     const CCalibList& CalibList() const { return m_CalibList; }
-    // A copy of the settings as they are now.
     CViewerSettings Settings() const { return m_Settings.Snapshot(); }
 
     // LIVE: freezes the live view (camera stopped, last frame kept) or resumes it.
@@ -72,22 +57,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
-    // Start-up and shutdown (viewer_dlg.cpp).
+    // Start-up, shutdown and the timer (viewer_dlg.cpp).
+    void CreateControls();
     void LoadSettings();
     void SaveSettings();
-    void CreateControls();
-    void CreatePanelButton(int nId, const RECT& rc);
-    void CreateToggleButton(int nId, const RECT& rc);
-    void SetUpResultsList();
-    void SetUpCalibCombo();
-    void SetUpTooltips();
-    void DecodeUiPictures();
     bool OnClose();
     void OnDestroy();
     void OnTimer();
-    // The live view: thin members over the engine.
     BOOL ActivateCamera() { return m_LiveView.ActivateCamera(); }
-    void StopCamera() { m_LiveView.StopCamera(); }
 
     // Layout of the view, the panel and the strip (viewer_dlg_layout.cpp).
     void OnSize();
@@ -97,7 +74,6 @@ private:
     void OnStripToggle();
     void OnStripScrollAction(int nAction);
     void UpdateThumbScrollRange();
-    RECT ClientRect() const;
     void PaintView(QPainter& painter);
 
     // Mouse in the picture view (viewer_dlg_mouse.cpp).
@@ -110,18 +86,10 @@ private:
     CCalibList m_CalibList;
     CSharedSettings m_Settings;
     CSettingsFile m_SettingsFile;
-    // Declared after the camera and the settings, which it uses until its end.
-    CLiveView m_LiveView;
-
-    // User-interface pictures (PNG resources 157, 158, 159) and their Qt copies.
-    CDibImage m_PanelImage;
-    CDibImage m_BackImage;
-    CDibImage m_IconImage;
-    QImage m_PanelSheet;
-    QImage m_BackTile;
-    QImage m_ToggleSheet;
-    QIcon m_hIcon;
-    QCursor m_PanCursor; // cursor 138, the pointing hand shown while panning
+    CLiveView m_LiveView; // after the camera and the settings, which it uses until its end
+    CUiArtwork m_Art;
+    CViewerControls m_Controls;
+    CPanDrag m_Pan;
 
     int m_bPanelVisible = 1;
     int m_bThumbVisible = 1;
@@ -129,16 +97,6 @@ private:
     int m_bSaveOverlay = 0;
     int m_nActiveTool = 0;
     int m_nThumbCount = 0;
-    // Panning a magnified view with the left button.
-    bool m_bPanning = false;
-    PanAnchor m_PanAnchor;
-
-    std::map<int, QWidget*> m_Controls; // owned by Qt as children of the window
-    QScrollBar* m_sbStrip = nullptr;
-    QComboBox* m_cbCalib = nullptr;
-    QTableWidget* m_lcResults = nullptr;
-    QComboBox* m_cbZoom = nullptr;
-
     int m_nUiTimerId = 0;
     bool m_bPlacementRestored = false;
     bool m_bDestroyed = false;

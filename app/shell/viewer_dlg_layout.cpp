@@ -24,8 +24,6 @@ constexpr int s_PanelControls[] = {
 
 } // namespace
 
-RECT CViewerDlg::ClientRect() const { return RECT{0, 0, width(), height()}; }
-
 void CViewerDlg::resizeEvent(QResizeEvent* pEvent)
 {
     QDialog::resizeEvent(pEvent);
@@ -37,7 +35,7 @@ void CViewerDlg::OnSize()
     QWidget* pFrame = GetDlgItem(IDC_VIEW_FRAME);
     if (pFrame == nullptr)
         return;
-    const RECT rcClient = ClientRect();
+    const RECT rcClient = ToRect(rect());
     for (const PanelOffset& offset : PanelRightOffsets()) {
         QWidget* pControl = GetDlgItem(offset.nId);
         pControl->setGeometry(ToQRect(MovePanelControl(ToRect(pControl->geometry()), rcClient, offset.nFromRight)));
@@ -50,16 +48,16 @@ void CViewerDlg::OnSize()
 
 void CViewerDlg::RecalcLayout()
 {
-    const RECT rcClient = ClientRect();
+    const RECT rcClient = ToRect(rect());
     const CDibImage& shown = m_LiveView.ShownImage();
-    const int nZoom = m_cbZoom->currentIndex();
+    const int nZoom = m_Controls.m_cbZoom->currentIndex();
     QWidget* pFrame = GetDlgItem(IDC_VIEW_FRAME);
     const ViewLayoutInput in{ToRect(pFrame->geometry()), rcClient, nZoom, shown.Width(), shown.Height(),
                              m_bPanelVisible != 0, m_bThumbVisible != 0};
     const RECT rcView = LayoutViewFrame(in);
     pFrame->setGeometry(ToQRect(rcView));
 
-    m_lcResults->setGeometry(ToQRect(LayoutResultsList(ToRect(m_lcResults->geometry()), rcClient)));
+    m_Controls.m_lcResults->setGeometry(ToQRect(LayoutResultsList(ToRect(m_Controls.m_lcResults->geometry()), rcClient)));
     for (int nId : {IDC_STRIP_GROUP, IDC_STRIP_SCROLL}) {
         QWidget* pPart = GetDlgItem(nId);
         pPart->setGeometry(ToQRect(LayoutStripPart(ToRect(pPart->geometry()), rcClient, m_bPanelVisible != 0)));
@@ -101,10 +99,10 @@ void CViewerDlg::UpdateThumbScrollRange()
 {
     const QWidget* pGroup = GetDlgItem(IDC_STRIP_GROUP);
     const ThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_nThumbCount, m_bThumbVisible != 0);
-    m_sbStrip->setVisible(range.bShow);
+    m_Controls.m_sbStrip->setVisible(range.bShow);
     // The range 0..nMax with a page of nPage lets the thumb reach nMax - nPage + 1.
-    m_sbStrip->setRange(0, std::max(0, range.nMax - range.nPage + 1));
-    m_sbStrip->setPageStep(range.nPage);
+    m_Controls.m_sbStrip->setRange(0, std::max(0, range.nMax - range.nPage + 1));
+    m_Controls.m_sbStrip->setPageStep(range.nPage);
 }
 
 void CViewerDlg::OnStripScrollAction(int nAction)
@@ -112,9 +110,9 @@ void CViewerDlg::OnStripScrollAction(int nAction)
     // A page moves by the thumbnails that fit, not by the page size.
     const int nVisible = VisibleThumbs(GetDlgItem(IDC_STRIP_GROUP)->width());
     if (nAction == QAbstractSlider::SliderPageStepAdd)
-        m_sbStrip->setSliderPosition(m_sbStrip->value() + nVisible);
+        m_Controls.m_sbStrip->setSliderPosition(m_Controls.m_sbStrip->value() + nVisible);
     else if (nAction == QAbstractSlider::SliderPageStepSub)
-        m_sbStrip->setSliderPosition(m_sbStrip->value() - nVisible);
+        m_Controls.m_sbStrip->setSliderPosition(m_Controls.m_sbStrip->value() - nVisible);
     GetDlgItem(IDC_STRIP_GROUP)->update();
 }
 

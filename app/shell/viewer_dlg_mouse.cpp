@@ -33,37 +33,28 @@ void CViewerDlg::mouseMoveEvent(QMouseEvent* pEvent)
 
 void CViewerDlg::OnLButtonDown(const QPoint& point)
 {
-    if (!IsInView(point))
-        return;
-    const int nZoom = m_cbZoom->currentIndex();
-    if (nZoom != ZOOM_FIT) {
-        m_bPanning = true;
-        m_PanAnchor = BeginPan(point.x(), point.y(), ZoomFactor(nZoom), m_LiveView.View().offsets);
-    }
+    if (IsInView(point))
+        m_Pan.Begin(point.x(), point.y(), m_Controls.m_cbZoom->currentIndex(), m_LiveView.View().offsets);
 }
 
 void CViewerDlg::OnLButtonUp(const QPoint&)
 {
-    m_bPanning = false;
+    m_Pan.End();
     unsetCursor();
 }
 
 void CViewerDlg::OnMouseMove(const QPoint& point)
 {
-    if (!m_bPanning)
+    if (!m_Pan.IsActive())
         return;
-    if (!IsInView(point)) {
-        // Leaving the view ends the pan.
-        m_bPanning = false;
-        unsetCursor();
+    const CDibImage& shown = m_LiveView.ShownImage();
+    // Only the UI thread changes the view, so reading it and writing it back is safe.
+    CViewGeometry view = m_LiveView.View();
+    if (!m_Pan.Move(point.x(), point.y(), view.rcView, view.nZoom, shown.Width(), shown.Height(), view.offsets)) {
+        unsetCursor(); // the pointer left the view: the pan has ended
         return;
     }
-    const CDibImage& shown = m_LiveView.ShownImage();
-    // Only the UI thread changes the view, so reading and writing it back is safe.
-    CViewGeometry view = m_LiveView.View();
-    MovePan(point.x(), point.y(), ZoomFactor(view.nZoom), m_PanAnchor, view.rcView, shown.Width(), shown.Height(),
-            view.offsets);
     m_LiveView.SetView(view);
-    setCursor(m_PanCursor);
+    setCursor(m_Art.m_PanCursor);
     update(ToQRect(view.rcView));
 }

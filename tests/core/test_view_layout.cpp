@@ -93,16 +93,22 @@ TEST(ViewLayout, PanningKeepsTheAnchorUnderThePointerWithinRange)
 {
     const RECT rcView{0, 0, 1000, 700};
     ScrollOffsets offsets{-100.0, -50.0};
-    const PanAnchor anchor = BeginPan(400, 300, 2, offsets);
-    MovePan(380, 290, 2, anchor, rcView, 640, 480, offsets);
+    CPanDrag pan;
+    EXPECT_FALSE(pan.Begin(400, 300, ZOOM_FIT, offsets)) << "a fitted view does not pan";
+    ASSERT_TRUE(pan.Begin(400, 300, 2, offsets)); // x2
+    ASSERT_TRUE(pan.Move(380, 290, rcView, 2, 640, 480, offsets));
     EXPECT_DOUBLE_EQ(offsets.x, -110.0);
     EXPECT_DOUBLE_EQ(offsets.y, -55.0);
-    MovePan(0, 0, 2, anchor, rcView, 640, 480, offsets);
+    pan.Move(0, 0, rcView, 2, 640, 480, offsets);
     EXPECT_DOUBLE_EQ(offsets.x, -140.0) << "clamped at the picture's right edge";
     EXPECT_DOUBLE_EQ(offsets.y, -130.0);
-    MovePan(999, 699, 2, anchor, rcView, 640, 480, offsets);
+    pan.Move(999, 699, rcView, 2, 640, 480, offsets);
     EXPECT_DOUBLE_EQ(offsets.x, 0.0);
     EXPECT_DOUBLE_EQ(offsets.y, 0.0);
+
+    EXPECT_FALSE(pan.Move(1000, 300, rcView, 2, 640, 480, offsets)) << "leaving the view ends the drag";
+    EXPECT_FALSE(pan.IsActive());
+    EXPECT_DOUBLE_EQ(offsets.x, 0.0);
 }
 
 TEST(ViewLayout, SideControlsFollowTheRightAndBottomEdges)

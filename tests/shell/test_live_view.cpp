@@ -24,27 +24,27 @@ private slots:
         CViewerDlg dlg(m_pCameras->Devices(), Folder());
         dlg.OnInitDialog();
         dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.ShownFrameCount() >= 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.LiveView().ShownFrameCount() >= 3, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(dlg.windowTitle().contains(QStringLiteral("Frame per Second")), 3000);
 
         dlg.OnLive(); // freeze
-        QVERIFY(dlg.IsFrozen());
-        QVERIFY(!dlg.IsDisplayThreadRunning());
-        const std::uint64_t nFrozenAt = dlg.ShownFrameCount();
+        QVERIFY(dlg.LiveView().IsFrozen());
+        QVERIFY(!dlg.LiveView().IsDisplayThreadRunning());
+        const std::uint64_t nFrozenAt = dlg.LiveView().ShownFrameCount();
         QTest::qWait(300);
-        QCOMPARE(dlg.ShownFrameCount(), nFrozenAt);
+        QCOMPARE(dlg.LiveView().ShownFrameCount(), nFrozenAt);
 
         // At x1 the view shows exactly the frozen picture's pixels.
         const QRect rcView = dlg.GetDlgItem(IDC_VIEW_FRAME)->geometry();
         QCOMPARE(rcView.size(), QSize(640, 480));
         const QImage shown = dlg.grab(rcView).toImage().convertToFormat(QImage::Format_RGB32);
-        const QImage picture = DibToQImage(dlg.RawImage()).convertToFormat(QImage::Format_RGB32);
+        const QImage picture = DibToQImage(dlg.LiveView().RawImage()).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown, picture);
 
         dlg.OnLive(); // resume with a new display thread
-        QVERIFY(!dlg.IsFrozen());
-        QVERIFY(dlg.IsDisplayThreadRunning());
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.ShownFrameCount() > nFrozenAt, 5000);
+        QVERIFY(!dlg.LiveView().IsFrozen());
+        QVERIFY(dlg.LiveView().IsDisplayThreadRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.LiveView().ShownFrameCount() > nFrozenAt, 5000);
     }
 
     void closingWhileLiveEndsTheThreadAndSavesTheSettings()
@@ -53,9 +53,9 @@ private slots:
             CViewerDlg dlg(m_pCameras->Devices(), Folder());
             dlg.OnInitDialog();
             dlg.show();
-            QTRY_VERIFY_WITH_TIMEOUT(dlg.ShownFrameCount() >= 1, 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(dlg.LiveView().ShownFrameCount() >= 1, 5000);
             QVERIFY(dlg.close());
-            QVERIFY(!dlg.IsDisplayThreadRunning());
+            QVERIFY(!dlg.LiveView().IsDisplayThreadRunning());
         }
         QVERIFY(QFile::exists(m_pSettings->filePath(QStringLiteral("Vexilo.ini"))));
     }
@@ -68,10 +68,10 @@ private slots:
         ini.close();
         CViewerDlg dlg(m_pCameras->Devices(), Folder());
         dlg.OnInitDialog();
-        QCOMPARE(dlg.RawImage().Width(), 640);
-        QCOMPARE(dlg.RawImage().Height(), 480);
+        QCOMPARE(dlg.LiveView().RawImage().Width(), 640);
+        QCOMPARE(dlg.LiveView().RawImage().Height(), 480);
         dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(dlg.ShownFrameCount() >= 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.LiveView().ShownFrameCount() >= 1, 5000);
     }
 
     void whiteBalanceRequestIsServedOnAColourFrame()

@@ -46,7 +46,7 @@ private:
 
 void WaitForTicks(CViewerDlg& dlg)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(QString::fromStdString(dlg.TitleText()) == dlg.windowTitle(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(QString::fromStdString(dlg.LiveView().TitleText()) == dlg.windowTitle(), 3000);
 }
 
 } // namespace
@@ -113,14 +113,14 @@ private slots:
     void startUpCreatesFramesAndRunsTheDisplayThread()
     {
         CViewerDlg dlg(m_Devices, Folder());
-        QVERIFY(!dlg.IsDisplayThreadRunning());
+        QVERIFY(!dlg.LiveView().IsDisplayThreadRunning());
         dlg.OnInitDialog();
-        QVERIFY(dlg.IsDisplayThreadRunning());
-        QCOMPARE(dlg.CaptureState(), ECaptureState::Running);
-        QCOMPARE(dlg.RawImage().Width(), 640);
-        QCOMPARE(dlg.RawImage().Height(), 480);
-        QCOMPARE(int(dlg.RawImage().BitCount()), 8);
-        QCOMPARE(int(dlg.ColorImage().BitCount()), 24);
+        QVERIFY(dlg.LiveView().IsDisplayThreadRunning());
+        QCOMPARE(dlg.LiveView().CaptureState(), ECaptureState::Running);
+        QCOMPARE(dlg.LiveView().RawImage().Width(), 640);
+        QCOMPARE(dlg.LiveView().RawImage().Height(), 480);
+        QCOMPARE(int(dlg.LiveView().RawImage().BitCount()), 8);
+        QCOMPARE(int(dlg.LiveView().ColorImage().BitCount()), 24);
         dlg.show();
         WaitForTicks(dlg);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Vexilo Version 1.510  Capture Time 0 GetImage Time 0  "
@@ -149,8 +149,8 @@ private slots:
         QVERIFY(dlg.close());
         QVERIFY(!dlg.isVisible());
         QVERIFY(IniExists());
-        QVERIFY(!dlg.IsDisplayThreadRunning());
-        QCOMPARE(dlg.CaptureState(), ECaptureState::Leave);
+        QVERIFY(!dlg.LiveView().IsDisplayThreadRunning());
+        QCOMPARE(dlg.LiveView().CaptureState(), ECaptureState::Leave);
     }
 
     void japaneseCloseAsksAndNoKeepsTheWindow()
@@ -167,7 +167,7 @@ private slots:
             QCOMPARE(answer.m_Text, QStringLiteral("終了しますか？"));
         }
         QVERIFY(dlg.isVisible());
-        QVERIFY(dlg.IsDisplayThreadRunning());
+        QVERIFY(dlg.LiveView().IsDisplayThreadRunning());
         QVERIFY2(!IniExists(), "the settings are written only at exit");
         {
             // Escape goes the same way as the close box.
@@ -183,7 +183,7 @@ private slots:
         }
         QVERIFY(!dlg.isVisible());
         QVERIFY(IniExists());
-        QVERIFY(!dlg.IsDisplayThreadRunning());
+        QVERIFY(!dlg.LiveView().IsDisplayThreadRunning());
     }
 
     void settingsAreReadAtStartAndWrittenAtExit()
@@ -197,8 +197,8 @@ private slots:
         CViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
         QCOMPARE(qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_ZOOM))->currentIndex(), 3);
-        QCOMPARE(dlg.RawImage().Width(), 320);
-        QCOMPARE(dlg.ColorImage().Height(), 240);
+        QCOMPARE(dlg.LiveView().RawImage().Width(), 320);
+        QCOMPARE(dlg.LiveView().ColorImage().Height(), 240);
         QCOMPARE(qobject_cast<QComboBox*>(dlg.GetDlgItem(IDC_CALIB_COMBO))->itemText(0), QStringLiteral("Objective"));
         dlg.show();
         QCOMPARE(dlg.geometry(), QRect(40, 30, 1000, 750));
@@ -254,11 +254,11 @@ private slots:
         QTest::mousePress(&dlg, Qt::LeftButton, Qt::NoModifier, corner + QPoint(100, 100));
         QTest::mouseMove(&dlg, corner + QPoint(60, 80));
         QCOMPARE(dlg.cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(dlg.ViewOffsets().x, double((corner.x() + 60) / 4 - (corner.x() + 100) / 4));
-        QCOMPARE(dlg.ViewOffsets().y, double((corner.y() + 80) / 4 - (corner.y() + 100) / 4));
+        QCOMPARE(dlg.LiveView().View().offsets.x, double((corner.x() + 60) / 4 - (corner.x() + 100) / 4));
+        QCOMPARE(dlg.LiveView().View().offsets.y, double((corner.y() + 80) / 4 - (corner.y() + 100) / 4));
         QTest::mouseMove(&dlg, corner + QPoint(600, 470));
-        QCOMPARE(dlg.ViewOffsets().x, 0.0); // clamped at the picture's left edge
-        QCOMPARE(dlg.ViewOffsets().y, 0.0);
+        QCOMPARE(dlg.LiveView().View().offsets.x, 0.0); // clamped at the picture's left edge
+        QCOMPARE(dlg.LiveView().View().offsets.y, 0.0);
         QTest::mouseRelease(&dlg, Qt::LeftButton, Qt::NoModifier, corner + QPoint(600, 470));
         QCOMPARE(dlg.cursor().shape(), Qt::ArrowCursor);
 
@@ -288,18 +288,18 @@ private slots:
         dlg.OnInitDialog();
         dlg.show();
         qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LIVE))->click();
-        QVERIFY(dlg.IsFrozen());
-        QVERIFY(!dlg.IsDisplayThreadRunning());
+        QVERIFY(dlg.LiveView().IsFrozen());
+        QVERIFY(!dlg.LiveView().IsDisplayThreadRunning());
         qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LIVE))->click();
-        QVERIFY(!dlg.IsFrozen());
-        QVERIFY(dlg.IsDisplayThreadRunning());
+        QVERIFY(!dlg.LiveView().IsFrozen());
+        QVERIFY(dlg.LiveView().IsDisplayThreadRunning());
     }
 
     void destroyingAnOpenWindowJoinsTheDisplayThread()
     {
         auto pDlg = std::make_unique<CViewerDlg>(m_Devices, Folder());
         pDlg->OnInitDialog();
-        QVERIFY(pDlg->IsDisplayThreadRunning());
+        QVERIFY(pDlg->LiveView().IsDisplayThreadRunning());
         pDlg.reset(); // must not leave a thread running on freed members
     }
 

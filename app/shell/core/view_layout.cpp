@@ -95,19 +95,31 @@ void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const Sc
     y = nViewHeight != 0 ? nPictureHeight / nViewHeight * (py - rcView.top) : 0.0;
 }
 
-PanAnchor BeginPan(int px, int py, int nFactor, const ScrollOffsets& offsets)
+bool CPanDrag::Begin(int px, int py, int nZoom, const ScrollOffsets& offsets)
 {
-    const int f = nFactor > 0 ? nFactor : 1;
-    return PanAnchor{px / f - offsets.x, py / f - offsets.y};
+    m_bActive = nZoom != ZOOM_FIT;
+    if (m_bActive) {
+        // Client coordinates divide by the factor as integers.
+        const int f = ZoomFactor(nZoom);
+        m_dAnchorX = px / f - offsets.x;
+        m_dAnchorY = py / f - offsets.y;
+    }
+    return m_bActive;
 }
 
-void MovePan(int px, int py, int nFactor, const PanAnchor& anchor, const RECT& rcView, int nPictureWidth,
-             int nPictureHeight, ScrollOffsets& offsets)
+bool CPanDrag::Move(int px, int py, const RECT& rcView, int nZoom, int nPictureWidth, int nPictureHeight,
+                    ScrollOffsets& offsets)
 {
-    const int f = nFactor > 0 ? nFactor : 1;
-    offsets.x = px / f - anchor.x;
-    offsets.y = py / f - anchor.y;
+    const bool bInView = px >= rcView.left && px < rcView.right && py >= rcView.top && py < rcView.bottom;
+    if (!bInView)
+        m_bActive = false;
+    if (!m_bActive)
+        return false;
+    const int f = ZoomFactor(nZoom);
+    offsets.x = px / f - m_dAnchorX;
+    offsets.y = py / f - m_dAnchorY;
     ClampScrollOffsets(offsets, rcView, f, nPictureWidth, nPictureHeight);
+    return true;
 }
 
 int VisibleThumbs(int nGroupWidth)

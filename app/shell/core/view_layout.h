@@ -66,15 +66,27 @@ RECT MovePanelControl(const RECT& rcControl, const RECT& rcClient, LONG nFromRig
 void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const ScrollOffsets& offsets,
                    int nPictureWidth, int nPictureHeight, double& x, double& y);
 
-// Panning a magnified view with the mouse: the anchor is taken at button-down,
-// every move places the picture so that the anchor stays under the pointer.
-struct PanAnchor {
-    double x = 0.0;
-    double y = 0.0;
+// A left-button drag that pans a magnified view: the picture point under the pointer
+// at the start (the anchor) stays under the pointer while it moves within the view.
+class CPanDrag {
+public:
+    bool IsActive() const { return m_bActive; }
+    // Starts a drag at client point (px, py) of a view at zoom choice nZoom scrolled
+    // by offsets; a view fitted to the window (ZOOM_FIT) is not panned. Answers
+    // whether the drag started.
+    bool Begin(int px, int py, int nZoom, const ScrollOffsets& offsets);
+    // Follows the pointer to (px, py): moves offsets (kept in range for the W x H
+    // picture) and answers true, or ends the drag and answers false when the pointer
+    // has left rcView or no drag runs.
+    bool Move(int px, int py, const RECT& rcView, int nZoom, int nPictureWidth, int nPictureHeight,
+              ScrollOffsets& offsets);
+    void End() { m_bActive = false; }
+
+private:
+    bool m_bActive = false;
+    double m_dAnchorX = 0.0;
+    double m_dAnchorY = 0.0;
 };
-PanAnchor BeginPan(int px, int py, int nFactor, const ScrollOffsets& offsets);
-void MovePan(int px, int py, int nFactor, const PanAnchor& anchor, const RECT& rcView, int nPictureWidth,
-             int nPictureHeight, ScrollOffsets& offsets);
 
 struct ThumbScrollRange {
     bool bShow = false; // scroll bar shown
