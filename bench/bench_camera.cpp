@@ -48,23 +48,23 @@ void BM_FramesThroughTheStack(benchmark::State& state)
 }
 
 // A full-window 8-bit slot with a varied mosaic.
-RawFrame SyntheticFrame(std::vector<BYTE>& slot)
+CRawFrame SyntheticFrame(std::vector<BYTE>& slot)
 {
-    const RawGeometry geometry = [] {
-        RawGeometry g = RawGeometry::ForWindow(640, 480);
+    const CRawGeometry geometry = [] {
+        CRawGeometry g = CRawGeometry::ForWindow(640, 480);
         g.m_nTransferSize = g.TransferSize();
         return g;
     }();
     slot.resize(geometry.m_nTransferSize);
     for (std::size_t i = 0; i < slot.size(); ++i)
         slot[i] = static_cast<BYTE>((i * 37) ^ (i >> 7));
-    return RawFrame{slot.data(), geometry, false, 0};
+    return CRawFrame{slot.data(), geometry, false, 0};
 }
 
 void BM_RawCopy(benchmark::State& state)
 {
     std::vector<BYTE> slot, out(640 * 480);
-    const RawFrame frame = SyntheticFrame(slot);
+    const CRawFrame frame = SyntheticFrame(slot);
     for (auto _ : state) {
         CopyRawWindow(frame, out.data(), 640);
         benchmark::DoNotOptimize(out.data());
@@ -74,7 +74,7 @@ void BM_RawCopy(benchmark::State& state)
 void BM_GreyConversion(benchmark::State& state)
 {
     std::vector<BYTE> slot, out(640 * 480 * 3);
-    const RawFrame frame = SyntheticFrame(slot);
+    const CRawFrame frame = SyntheticFrame(slot);
     for (auto _ : state) {
         ConvertRawToGrey(frame, out.data(), 640 * 3);
         benchmark::DoNotOptimize(out.data());
@@ -84,7 +84,7 @@ void BM_GreyConversion(benchmark::State& state)
 void BM_Demosaic(benchmark::State& state)
 {
     std::vector<BYTE> slot, out(640 * 480 * 3);
-    const RawFrame frame = SyntheticFrame(slot);
+    const CRawFrame frame = SyntheticFrame(slot);
     const double dGain[3] = {1.2, 1.0, 0.9};
     for (auto _ : state) {
         DemosaicRaw(frame, static_cast<int>(state.range(0)), dGain, out.data(), 640 * 3);
@@ -96,7 +96,7 @@ void BM_Demosaic(benchmark::State& state)
 void BM_WhiteBalanceMeasurement(benchmark::State& state)
 {
     std::vector<BYTE> slot;
-    const RawFrame frame = SyntheticFrame(slot);
+    const CRawFrame frame = SyntheticFrame(slot);
     double dGain[3];
     for (auto _ : state) {
         MeasureRawWhiteBalance(frame, dGain);

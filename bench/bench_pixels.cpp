@@ -31,13 +31,13 @@ namespace {
 // Settings of the chain: every step on, with typical values of the image setting dialog.
 constexpr int HUE = 10, LIGHTNESS = 20, SATURATION = 30, GAMMA = 140, CONTRAST = 20, SHARPNESS = 10, THRESHOLD = 128;
 
-struct FrameSize {
+struct CFrameSize {
     int nWidth;
     int nHeight;
 };
-const FrameSize SIZES[] = {{640, 480}, {1280, 1024}};
+const CFrameSize SIZES[] = {{640, 480}, {1280, 1024}};
 
-std::string SizeName(FrameSize size)
+std::string SizeName(CFrameSize size)
 {
     return std::to_string(size.nWidth) + "x" + std::to_string(size.nHeight);
 }
@@ -50,16 +50,16 @@ void FillNoise(BYTE* p, std::size_t n, unsigned nSeed)
 }
 
 // A raw mosaic of noise and its reconstruction, the inputs every stage starts from.
-struct Frames {
+struct CFrames {
     CDibImage raw, color, copy, scaled;
-    explicit Frames(FrameSize size)
+    explicit CFrames(CFrameSize size)
     {
         raw.Create(size.nWidth, size.nHeight, 8);
         color.Create(size.nWidth, size.nHeight, 24);
         copy.Create(size.nWidth, size.nHeight, 24);
         scaled.Create(size.nWidth * 3 / 4, size.nHeight * 3 / 4, 24);
         FillNoise(raw.Bits(), static_cast<std::size_t>(raw.Stride()) * raw.Height(), 1);
-        DemosaicParam param{0, 100, 100, 100};
+        CDemosaicParam param{0, 100, 100, 100};
         color.Apply(Demosaic, raw, nullptr, 0, 0, &param);
         copy.BlitFrom(color, nullptr, 0, 0);
     }
@@ -72,28 +72,28 @@ void SetPixels(benchmark::State& state, const CDibImage& picture)
 
 // --- Ours -----------------------------------------------------------------------------
 
-void OursDemosaic(benchmark::State& state, FrameSize size)
+void OursDemosaic(benchmark::State& state, CFrameSize size)
 {
-    Frames f(size);
-    DemosaicParam param{0, 137, 100, 81};
+    CFrames f(size);
+    CDemosaicParam param{0, 137, 100, 81};
     for (auto _ : state)
         benchmark::DoNotOptimize(f.color.Apply(Demosaic, f.raw, nullptr, 0, 0, &param));
     SetPixels(state, f.color);
 }
 
-void OursAdjustHls(benchmark::State& state, FrameSize size)
+void OursAdjustHls(benchmark::State& state, CFrameSize size)
 {
-    Frames f(size);
-    HlsParam param{HUE, LIGHTNESS, SATURATION};
+    CFrames f(size);
+    CHlsParam param{HUE, LIGHTNESS, SATURATION};
     for (auto _ : state)
         benchmark::DoNotOptimize(f.color.Apply(AdjustHls, f.copy, nullptr, 0, 0, &param));
     SetPixels(state, f.color);
 }
 
 template <PixelRoutine ROUTINE, int VALUE>
-void OursInPlace(benchmark::State& state, FrameSize size, int nBits)
+void OursInPlace(benchmark::State& state, CFrameSize size, int nBits)
 {
-    Frames f(size);
+    CFrames f(size);
     CDibImage& picture = nBits == 8 ? f.raw : f.color;
     int nValue = VALUE;
     for (auto _ : state)
@@ -102,9 +102,9 @@ void OursInPlace(benchmark::State& state, FrameSize size, int nBits)
 }
 
 template <PixelRoutine ROUTINE>
-void OursSharpen(benchmark::State& state, FrameSize size, int nBits)
+void OursSharpen(benchmark::State& state, CFrameSize size, int nBits)
 {
-    Frames f(size);
+    CFrames f(size);
     CDibImage& picture = nBits == 8 ? f.raw : f.color;
     CDibImage copy;
     copy.CreateLike(&picture);
@@ -116,9 +116,9 @@ void OursSharpen(benchmark::State& state, FrameSize size, int nBits)
     SetPixels(state, picture);
 }
 
-void OursScaleNearest(benchmark::State& state, FrameSize size, int nBits)
+void OursScaleNearest(benchmark::State& state, CFrameSize size, int nBits)
 {
-    Frames f(size);
+    CFrames f(size);
     CDibImage target;
     target.Create(size.nWidth * 3 / 4, size.nHeight * 3 / 4, nBits);
     const CDibImage& source = nBits == 8 ? f.raw : f.color;
@@ -127,23 +127,23 @@ void OursScaleNearest(benchmark::State& state, FrameSize size, int nBits)
     SetPixels(state, target);
 }
 
-void OursMeasure(benchmark::State& state, FrameSize size, PixelRoutine routine)
+void OursMeasure(benchmark::State& state, CFrameSize size, PixelRoutine routine)
 {
-    Frames f(size);
-    WhiteBalanceParam param;
+    CFrames f(size);
+    CWhiteBalanceParam param;
     for (auto _ : state)
         benchmark::DoNotOptimize(f.raw.Apply(routine, f.raw, nullptr, 0, 0, &param));
     SetPixels(state, f.raw);
 }
 
 // The six routines one after the other on a fresh frame, as the capture loop runs them.
-void OursChain(benchmark::State& state, FrameSize size)
+void OursChain(benchmark::State& state, CFrameSize size)
 {
-    Frames f(size);
+    CFrames f(size);
     CDibImage copy;
     copy.CreateLike(&f.color);
-    DemosaicParam demosaic{0, 137, 100, 81};
-    HlsParam hls{HUE, LIGHTNESS, SATURATION};
+    CDemosaicParam demosaic{0, 137, 100, 81};
+    CHlsParam hls{HUE, LIGHTNESS, SATURATION};
     int nGamma = GAMMA, nContrast = CONTRAST, nSharpness = SHARPNESS, nThreshold = THRESHOLD;
     for (auto _ : state) {
         f.color.Apply(Demosaic, f.raw, nullptr, 0, 0, &demosaic);
@@ -158,9 +158,9 @@ void OursChain(benchmark::State& state, FrameSize size)
 }
 
 // The same settings through CFrameProcessor (also turns the frame upside down).
-void OursFrameProcessor(benchmark::State& state, FrameSize size)
+void OursFrameProcessor(benchmark::State& state, CFrameSize size)
 {
-    Frames f(size);
+    CFrames f(size);
     CFrameProcessor processor;
     CFrameSettings s;
     s.m_BayerFlg = 1;
@@ -180,11 +180,11 @@ void OursFrameProcessor(benchmark::State& state, FrameSize size)
 #if defined(VEXILO_BENCH_OPENCV)
 // --- OpenCV's nearest equivalents -------------------------------------------------------
 
-struct CvFrames {
+struct CCvFrames {
     cv::Mat raw, bgr, work, blurred, grey, scaled, lut;
-    explicit CvFrames(FrameSize size) : lut(1, 256, CV_8U)
+    explicit CCvFrames(CFrameSize size) : lut(1, 256, CV_8U)
     {
-        Frames f(size);
+        CFrames f(size);
         raw = cv::Mat(size.nHeight, size.nWidth, CV_8UC1);
         for (int y = 0; y < size.nHeight; ++y)
             std::copy(f.raw.Bits() + y * f.raw.Stride(), f.raw.Bits() + y * f.raw.Stride() + size.nWidth,
@@ -199,11 +199,11 @@ struct CvFrames {
 
 // Runs a stage with nThreads OpenCV threads (0: OpenCV's default).
 template <typename Stage>
-void RunCv(benchmark::State& state, int nThreads, FrameSize size, Stage stage)
+void RunCv(benchmark::State& state, int nThreads, CFrameSize size, Stage stage)
 {
     const int nDefault = cv::getNumThreads();
     cv::setNumThreads(nThreads == 0 ? -1 : nThreads);
-    CvFrames f(size);
+    CCvFrames f(size);
     for (auto _ : state) {
         stage(f);
         benchmark::DoNotOptimize(f.work.data);
@@ -212,44 +212,44 @@ void RunCv(benchmark::State& state, int nThreads, FrameSize size, Stage stage)
     cv::setNumThreads(nDefault);
 }
 
-void CvDemosaic(CvFrames& f)
+void CvDemosaic(CCvFrames& f)
 {
     cv::cvtColor(f.raw, f.work, cv::COLOR_BayerBG2BGR); // bilinear
 }
 
-void CvLut(CvFrames& f)
+void CvLut(CCvFrames& f)
 {
     cv::LUT(f.bgr, f.lut, f.work);
 }
 
-void CvHls(CvFrames& f)
+void CvHls(CCvFrames& f)
 {
     cv::cvtColor(f.bgr, f.work, cv::COLOR_BGR2HLS);
     cv::add(f.work, cv::Scalar(HUE / 2, LIGHTNESS, SATURATION), f.work);
     cv::cvtColor(f.work, f.work, cv::COLOR_HLS2BGR);
 }
 
-void CvSharpen(CvFrames& f)
+void CvSharpen(CCvFrames& f)
 {
     cv::blur(f.bgr, f.blurred, cv::Size(4, 4));
     cv::addWeighted(f.bgr, 1.0 + SHARPNESS / 10.0, f.blurred, -SHARPNESS / 10.0, 0, f.work);
 }
 
 // Binarize24 decides on the luminance and writes it to all three channels.
-void CvBinarize(CvFrames& f)
+void CvBinarize(CCvFrames& f)
 {
     cv::cvtColor(f.bgr, f.grey, cv::COLOR_BGR2GRAY);
     cv::threshold(f.grey, f.grey, THRESHOLD, 255, cv::THRESH_BINARY);
     cv::cvtColor(f.grey, f.work, cv::COLOR_GRAY2BGR);
 }
 
-void CvResize(CvFrames& f)
+void CvResize(CCvFrames& f)
 {
     cv::resize(f.bgr, f.scaled, cv::Size(f.bgr.cols * 3 / 4, f.bgr.rows * 3 / 4), 0, 0, cv::INTER_NEAREST);
     f.work = f.scaled;
 }
 
-void CvChain(CvFrames& f)
+void CvChain(CCvFrames& f)
 {
     cv::cvtColor(f.raw, f.work, cv::COLOR_BayerBG2BGR);
     cv::cvtColor(f.work, f.work, cv::COLOR_BGR2HLS);
@@ -266,11 +266,11 @@ void CvChain(CvFrames& f)
 #endif
 
 // Benchmark names are "<side>/<stage>/<size>[/<threads>]".
-struct Pairing {
+struct CPairing {
     const char* szOurs;
     const char* szOpenCv;
 };
-const Pairing PAIRINGS[] = {
+const CPairing PAIRINGS[] = {
     {"Demosaic", "Demosaic"},   {"AdjustHls", "HlsRoundTrip"}, {"Gamma24", "Lut"},
     {"Contrast24", "Lut"},      {"Sharpen24", "BlurCombine"},  {"Binarize24", "GreyThreshold"},
     {"ScaleNearest24", "ResizeNearest"}, {"Chain", "Chain"},   {"FrameProcessor", "Chain"},
@@ -278,7 +278,7 @@ const Pairing PAIRINGS[] = {
 
 void RegisterAll()
 {
-    for (FrameSize size : SIZES) {
+    for (CFrameSize size : SIZES) {
         const std::string s = "/" + SizeName(size);
         auto add = [](const std::string& name, auto fn) {
             benchmark::RegisterBenchmark(name.c_str(), fn)->Unit(benchmark::kMicrosecond);
@@ -304,15 +304,15 @@ void RegisterAll()
         add("Ours/Chain" + s, [size](benchmark::State& st) { OursChain(st, size); });
         add("Ours/FrameProcessor" + s, [size](benchmark::State& st) { OursFrameProcessor(st, size); });
 #if defined(VEXILO_BENCH_OPENCV)
-        struct CvStage {
+        struct CCvStage {
             const char* szName;
-            void (*pStage)(CvFrames&);
+            void (*pStage)(CCvFrames&);
         };
-        const CvStage stages[] = {{"Demosaic", CvDemosaic},       {"HlsRoundTrip", CvHls},
+        const CCvStage stages[] = {{"Demosaic", CvDemosaic},       {"HlsRoundTrip", CvHls},
                                   {"Lut", CvLut},                 {"BlurCombine", CvSharpen},
                                   {"GreyThreshold", CvBinarize},  {"ResizeNearest", CvResize},
                                   {"Chain", CvChain}};
-        for (const CvStage& stage : stages)
+        for (const CCvStage& stage : stages)
             for (int nThreads : {1, 0}) {
                 const std::string name = std::string("OpenCV/") + stage.szName + s +
                                          (nThreads == 1 ? "/threads:1" : "/threads:default");
@@ -327,7 +327,7 @@ void RegisterAll()
 // benchmark: the fastest repetition, or the median when only aggregates are reported.
 // On a shared machine, run with --benchmark_repetitions=5 (and
 // --benchmark_display_aggregates_only=true for medians): single runs are disturbed.
-class RatioReporter : public benchmark::ConsoleReporter {
+class CRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -349,9 +349,9 @@ public:
     void PrintRatios() const
     {
         bool bHeader = false;
-        for (FrameSize size : SIZES) {
+        for (CFrameSize size : SIZES) {
             const std::string s = "/" + SizeName(size);
-            for (const Pairing& pairing : PAIRINGS) {
+            for (const CPairing& pairing : PAIRINGS) {
                 const double dOurs = Time("Ours/" + std::string(pairing.szOurs) + s);
                 const double dOne = Time("OpenCV/" + std::string(pairing.szOpenCv) + s + "/threads:1");
                 const double dAll = Time("OpenCV/" + std::string(pairing.szOpenCv) + s + "/threads:default");
@@ -390,7 +390,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    CRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
     benchmark::Shutdown();

@@ -75,7 +75,7 @@ std::string IndexKey(std::string_view section, std::string_view key)
     return Lower(section) + '\n' + Lower(key);
 }
 
-struct SParsedLine {
+struct CParsedLine {
     enum EKind { Blank, Comment, Section, Key, Other };
     EKind kind = Other;
     std::string_view name;  // section or key name, trimmed
@@ -83,22 +83,22 @@ struct SParsedLine {
     size_t nEqual = 0;      // position of the '=' of a key line
 };
 
-SParsedLine ParseLine(std::string_view line)
+CParsedLine ParseLine(std::string_view line)
 {
-    SParsedLine parsed;
+    CParsedLine parsed;
     std::string_view t = TrimLeft(line);
     if (t.empty()) {
-        parsed.kind = SParsedLine::Blank;
+        parsed.kind = CParsedLine::Blank;
     } else if (t.front() == ';') {
-        parsed.kind = SParsedLine::Comment;
+        parsed.kind = CParsedLine::Comment;
     } else if (t.front() == '[') {
         size_t close = t.find(']');
         if (close != std::string_view::npos) {
-            parsed.kind = SParsedLine::Section;
+            parsed.kind = CParsedLine::Section;
             parsed.name = Trim(t.substr(1, close - 1));
         }
     } else if (size_t eq = line.find('='); eq != std::string_view::npos) {
-        parsed.kind = SParsedLine::Key;
+        parsed.kind = CParsedLine::Key;
         parsed.name = Trim(line.substr(0, eq));
         parsed.value = Trim(line.substr(eq + 1));
         parsed.nEqual = eq;
@@ -158,13 +158,13 @@ bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 // ---------------------------------------------------------------------------------------
 // CProfileFile
 
-BOOL CProfileFile::Load(const char* szFileName)
+bool CProfileFile::Load(const char* szFileName)
 {
     return NoThrow<BOOL>(FALSE, [&] {
         // No file means defaults; a file that is there but cannot be read is a failure.
         const CReadWholeFile file(szFileName);
         Parse(file.Text());
-        return file.IsRead() || file.IsMissing() ? TRUE : FALSE;
+        return file.IsRead() || file.IsMissing() ;
     });
 }
 
@@ -180,13 +180,13 @@ std::string CProfileFile::GetText() const
 {
     return NoThrow<std::string>({}, [&] {
         size_t nTotal = m_bBom ? kBom.size() : 0;
-        for (const SLine& line : m_Lines)
+        for (const CProfileLine& line : m_Lines)
             nTotal += line.text.size() + line.eol.size();
         std::string out;
         out.reserve(nTotal);
         if (m_bBom)
             out += kBom;
-        for (const SLine& line : m_Lines) {
+        for (const CProfileLine& line : m_Lines) {
             out += line.text;
             out += line.eol;
         }
@@ -221,18 +221,18 @@ void CProfileFile::BuildIndex()
     bool bInSection = false;
     std::string section;
     for (size_t i = 0; i < m_Lines.size(); ++i) {
-        SParsedLine parsed = ParseLine(m_Lines[i].text);
-        if (parsed.kind == SParsedLine::Section) {
+        CParsedLine parsed = ParseLine(m_Lines[i].text);
+        if (parsed.kind == CParsedLine::Section) {
             bInSection = true;
             section = Lower(parsed.name);
             m_SectionIndex.emplace(section, i);
-        } else if (parsed.kind == SParsedLine::Key && bInSection) {
+        } else if (parsed.kind == CParsedLine::Key && bInSection) {
             m_KeyIndex.emplace(IndexKey(section, parsed.name), i); // keeps the first
         }
     }
 }
 
-const CProfileFile::SLine* CProfileFile::FindKeyLine(std::string_view section, std::string_view key) const
+const CProfileFile::CProfileLine* CProfileFile::FindKeyLine(std::string_view section, std::string_view key) const
 {
     auto it = m_KeyIndex.find(IndexKey(Trim(section), Trim(key)));
     return it == m_KeyIndex.end() ? nullptr : &m_Lines[it->second];
@@ -241,7 +241,7 @@ const CProfileFile::SLine* CProfileFile::FindKeyLine(std::string_view section, s
 int CProfileFile::GetInt(const char* szSection, const char* szKey, int nDefault) const
 {
     return NoThrow(nDefault, [&] {
-        const SLine* line = (szSection && szKey) ? FindKeyLine(szSection, szKey) : nullptr;
+        const CProfileLine* line = (szSection && szKey) ? FindKeyLine(szSection, szKey) : nullptr;
         if (!line)
             return nDefault;
         std::string_view value = Unquote(ParseLine(line->text).value);
@@ -257,7 +257,7 @@ DWORD CProfileFile::GetString(const char* szSection, const char* szKey, const ch
     return NoThrow<DWORD>(0, [&] {
         if (!szSection || !szKey)
             return ListNames(szSection, szReturned, nSize);
-        if (const SLine* line = FindKeyLine(szSection, szKey))
+        if (const CProfileLine* line = FindKeyLine(szSection, szKey))
             return CopyOut(Unquote(ParseLine(line->text).value), szReturned, nSize);
         std::string_view def = szDefault ? szDefault : "";
         while (!def.empty() && def.back() == ' ')
@@ -273,13 +273,13 @@ DWORD CProfileFile::ListNames(const char* szSection, char* szReturned, DWORD nSi
     std::vector<std::string_view> names;
     std::unordered_set<std::string> seen;
     bool bInSection = false;
-    for (const SLine& line : m_Lines) {
-        SParsedLine parsed = ParseLine(line.text);
-        if (parsed.kind == SParsedLine::Section) {
+    for (const CProfileLine& line : m_Lines) {
+        CParsedLine parsed = ParseLine(line.text);
+        if (parsed.kind == CParsedLine::Section) {
             bInSection = szSection && EqualNoCase(parsed.name, Trim(szSection));
             if (!szSection && seen.insert(Lower(parsed.name)).second)
                 names.push_back(parsed.name);
-        } else if (parsed.kind == SParsedLine::Key && bInSection && seen.insert(Lower(parsed.name)).second) {
+        } else if (parsed.kind == CParsedLine::Key && bInSection && seen.insert(Lower(parsed.name)).second) {
             names.push_back(parsed.name);
         }
     }
@@ -310,26 +310,26 @@ DWORD CProfileFile::ListNames(const char* szSection, char* szReturned, DWORD nSi
 
 std::string_view CProfileFile::LineEnd() const
 {
-    for (const SLine& line : m_Lines)
+    for (const CProfileLine& line : m_Lines)
         if (!line.eol.empty())
             return line.eol;
     return kCrLf;
 }
 
-BOOL CProfileFile::WriteString(const char* szSection, const char* szKey, const char* szValue)
+bool CProfileFile::WriteString(const char* szSection, const char* szKey, const char* szValue)
 {
     if (!szSection || !szKey)
-        return FALSE;
+        return false;
     // A line break in any text would start a new line in the file: a value like
     // "x\r\ny=2" would silently add key y.
     if (HasLineBreak(szSection) || HasLineBreak(szKey) || (szValue && HasLineBreak(szValue)))
-        return FALSE;
+        return false;
     std::string_view section = Trim(szSection);
     std::string_view key = Trim(szKey);
     if (section.find(']') != std::string_view::npos)
-        return FALSE;
+        return false;
     if (key.empty() || key.find('=') != std::string_view::npos || key.front() == '[' || key.front() == ';')
-        return FALSE;
+        return false;
 
     return NoThrow<BOOL>(FALSE, [&] {
         if (!szValue) {
@@ -337,13 +337,13 @@ BOOL CProfileFile::WriteString(const char* szSection, const char* szKey, const c
                 m_bModified = true;
                 BuildIndex();
             }
-            return TRUE;
+            return true;
         }
         std::string_view value = Trim(szValue);
         auto found = m_KeyIndex.find(IndexKey(section, key));
         if (found != m_KeyIndex.end()) {
-            SLine& line = m_Lines[found->second];
-            SParsedLine parsed = ParseLine(line.text);
+            CProfileLine& line = m_Lines[found->second];
+            CParsedLine parsed = ParseLine(line.text);
             std::string_view spelling(line.text);
             size_t nKeep = parsed.nEqual + 1;
             if (!value.empty())
@@ -354,12 +354,12 @@ BOOL CProfileFile::WriteString(const char* szSection, const char* szKey, const c
                 line.text = std::move(text); // the line stays a key line of the same key
                 m_bModified = true;
             }
-            return TRUE;
+            return true;
         }
         InsertKey(section, key, value);
         m_bModified = true;
         BuildIndex();
-        return TRUE;
+        return true;
     });
 }
 
@@ -368,16 +368,16 @@ void CProfileFile::InsertKey(std::string_view section, std::string_view key, std
     std::string_view eol = LineEnd();
     std::string keyLine = std::string(key) + '=' + std::string(value);
     size_t nAt = m_Lines.size();
-    std::vector<SLine> added;
+    std::vector<CProfileLine> added;
 
     auto header = m_SectionIndex.find(Lower(section));
     if (header != m_SectionIndex.end()) {
         nAt = header->second + 1;
         for (size_t i = nAt; i < m_Lines.size(); ++i) {
-            SParsedLine::EKind kind = ParseLine(m_Lines[i].text).kind;
-            if (kind == SParsedLine::Section)
+            CParsedLine::EKind kind = ParseLine(m_Lines[i].text).kind;
+            if (kind == CParsedLine::Section)
                 break;
-            if (kind == SParsedLine::Key || kind == SParsedLine::Other)
+            if (kind == CParsedLine::Key || kind == CParsedLine::Other)
                 nAt = i + 1;
         }
         added.push_back({std::move(keyLine), eol});
@@ -398,10 +398,10 @@ bool CProfileFile::DeleteKey(std::string_view section, std::string_view key)
     bool bInSection = false;
     size_t nKept = 0;
     for (size_t i = 0; i < m_Lines.size(); ++i) {
-        SParsedLine parsed = ParseLine(m_Lines[i].text);
-        if (parsed.kind == SParsedLine::Section)
+        CParsedLine parsed = ParseLine(m_Lines[i].text);
+        if (parsed.kind == CParsedLine::Section)
             bInSection = EqualNoCase(parsed.name, section);
-        if (parsed.kind == SParsedLine::Key && bInSection && EqualNoCase(parsed.name, key))
+        if (parsed.kind == CParsedLine::Key && bInSection && EqualNoCase(parsed.name, key))
             continue;
         if (nKept != i)
             m_Lines[nKept] = std::move(m_Lines[i]);
@@ -412,19 +412,20 @@ bool CProfileFile::DeleteKey(std::string_view section, std::string_view key)
     return bRemoved;
 }
 
-BOOL CProfileFile::Save(const char* szFileName) const
+bool CProfileFile::Save(const char* szFileName) const
 {
     if (!szFileName)
-        return FALSE;
+        return false;
     return NoThrow<BOOL>(FALSE, [&] {
         const std::string text = GetText();
-        const FileSection section{text.data(), text.size()};
+        const CFileSection section{text.data(), text.size()};
         return WriteWholeFile(szFileName, &section, 1);
     });
 }
 
 // ---------------------------------------------------------------------------------------
-// The platform's functions: each call reads the whole file once.
+// The platform's functions: each call reads the whole file once. A file that cannot be
+// read reads as empty, so the readers answer their defaults, as the platform's do.
 
 int GetPrivateProfileIntA(const char* szSection, const char* szKey, int nDefault, const char* szFileName)
 {
@@ -447,5 +448,5 @@ BOOL WritePrivateProfileStringA(const char* szSection, const char* szKey, const 
     CProfileFile profile;
     if (!profile.Load(szFileName) || !profile.WriteString(szSection, szKey, szValue))
         return FALSE;
-    return profile.IsModified() ? profile.Save(szFileName) : TRUE;
+    return !profile.IsModified() || profile.Save(szFileName) ? TRUE : FALSE;
 }

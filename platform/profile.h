@@ -39,9 +39,9 @@ BOOL WritePrivateProfileStringA(const char* szSection, const char* szKey, const 
 // change to be saved. The functions above are built on it. No member throws.
 class CProfileFile {
 public:
-    // Reads the file. A missing file gives an empty profile and TRUE; a file that exists
-    // but cannot be read gives an empty profile and FALSE.
-    BOOL Load(const char* szFileName);
+    // Reads the file. A missing file gives an empty profile and true; a file that exists
+    // but cannot be read gives an empty profile and false.
+    bool Load(const char* szFileName);
     // Takes text as the file's contents (a leading UTF-8 byte order mark is skipped).
     void SetText(std::string_view text);
     // The contents as Save writes them: untouched lines byte for byte.
@@ -52,25 +52,25 @@ public:
                     DWORD nSize) const;
 
     // Changes the contents in memory, with the rules of WritePrivateProfileStringA.
-    // Refused (FALSE, nothing changed): a null section or key; a CR or LF in any of the
+    // Refused (false, nothing changed): a null section or key; a CR or LF in any of the
     // three texts; a section name containing ']'; a key name that is empty or contains
     // '=' or starts with '[' or ';' once blanks are removed.
-    BOOL WriteString(const char* szSection, const char* szKey, const char* szValue);
-    // TRUE when WriteString changed something since the last SetText or Load.
+    bool WriteString(const char* szSection, const char* szKey, const char* szValue);
+    // Whether WriteString changed something since the last SetText or Load.
     bool IsModified() const { return m_bModified; }
 
     // Replaces szFileName atomically with GetText().
-    BOOL Save(const char* szFileName) const;
+    bool Save(const char* szFileName) const;
 
 private:
-    struct SLine {
+    struct CProfileLine {
         std::string text;   // without its line end
         std::string_view eol; // "\r\n", "\n", or "" on a last line without one
     };
 
     void Parse(std::string_view text);
     void BuildIndex();
-    const SLine* FindKeyLine(std::string_view section, std::string_view key) const;
+    const CProfileLine* FindKeyLine(std::string_view section, std::string_view key) const;
     std::string_view LineEnd() const;
     void InsertKey(std::string_view section, std::string_view key, std::string_view value);
     bool DeleteKey(std::string_view section, std::string_view key);
@@ -78,7 +78,7 @@ private:
 
     bool m_bBom = false;
     bool m_bModified = false;
-    std::vector<SLine> m_Lines;
+    std::vector<CProfileLine> m_Lines;
     // Lower-cased "section\nkey" -> index in m_Lines of the key's first occurrence.
     std::unordered_map<std::string, size_t> m_KeyIndex;
     // Lower-cased section name -> index in m_Lines of its first header line.

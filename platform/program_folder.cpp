@@ -1,5 +1,7 @@
 #include "platform/program_folder.h"
 
+#include "platform/log.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -34,5 +36,9 @@ bool MakeFolders(const std::string& szFolder)
 {
     std::error_code error;
     std::filesystem::create_directories(szFolder, error);
-    return std::filesystem::is_directory(szFolder, error);
+    std::error_code checkError;
+    if (std::filesystem::is_directory(szFolder, checkError))
+        return true;
+    LogLine(ELogCategory::Files, "cannot create the folder %s: %s", szFolder.c_str(), error.message().c_str());
+    return false;
 }

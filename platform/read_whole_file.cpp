@@ -18,21 +18,21 @@ void CReadWholeFile::Reset()
     m_bMissing = false;
 }
 
-BOOL CReadWholeFile::Read(const char* szPath, std::size_t nMaxBytes)
+bool CReadWholeFile::Read(const char* szPath, std::size_t nMaxBytes)
 {
     Reset();
     if (szPath == nullptr)
-        return FALSE;
+        return false;
     // Non-blocking, so that a pipe or device by the name cannot stall the open.
     const CUniqueFd file(::open(szPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) {
         m_bMissing = errno == ENOENT || errno == ENOTDIR;
-        return FALSE;
+        return false;
     }
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
         static_cast<unsigned long long>(info.st_size) > nMaxBytes)
-        return FALSE;
+        return false;
 
     const std::size_t nSize = static_cast<std::size_t>(info.st_size);
     // One byte more than the file is said to hold, to notice a file that has grown.
@@ -40,7 +40,7 @@ BOOL CReadWholeFile::Read(const char* szPath, std::size_t nMaxBytes)
     try {
         pData = std::make_unique_for_overwrite<BYTE[]>(nSize + 1);
     } catch (const std::bad_alloc&) {
-        return FALSE;
+        return false;
     }
     std::size_t nRead = 0;
     while (nRead <= nSize) {
@@ -48,16 +48,16 @@ BOOL CReadWholeFile::Read(const char* szPath, std::size_t nMaxBytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return FALSE;
+            return false;
         }
         if (n == 0)
             break;
         nRead += static_cast<std::size_t>(n);
     }
     if (nRead != nSize)
-        return FALSE; // the file changed while it was read
+        return false; // the file changed while it was read
     m_pData = std::move(pData);
     m_nSize = nSize;
     m_bRead = true;
-    return TRUE;
+    return true;
 }

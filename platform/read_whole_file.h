@@ -9,7 +9,7 @@
 #include <string_view>
 
 // The block lives until Reset, the next Read or the object's end. An empty file gives
-// an empty block (Size 0) and TRUE.
+// an empty block (Size 0) and true.
 class CReadWholeFile {
 public:
     // No file read yet.
@@ -22,18 +22,18 @@ public:
     // Largest file read by default.
     static constexpr std::size_t MAX_BYTES = std::size_t{1} << 32;
 
-    // Replaces the block by the whole contents of szPath. FALSE, with no block, when
+    // Replaces the block by the whole contents of szPath. false, with no block, when
     // the path is not a regular file that can be opened and read, when it is larger
     // than nMaxBytes, when its size changes while it is read, or when the memory for it
     // cannot be had. A pipe or device by the name never blocks the call.
-    BOOL Read(const char* szPath, std::size_t nMaxBytes = MAX_BYTES);
+    bool Read(const char* szPath, std::size_t nMaxBytes = MAX_BYTES);
     // Frees the block.
     void Reset();
 
-    // TRUE while a block is held.
+    // true while a block is held.
     bool IsRead() const { return m_bRead; }
-    // TRUE when the last Read failed because there is nothing by the name (no such file,
-    // or a part of the path that is no folder); FALSE after any other failure, which
+    // true when the last Read failed because there is nothing by the name (no such file,
+    // or a part of the path that is no folder); false after any other failure, which
     // means the file is there but cannot be read.
     bool IsMissing() const { return m_bMissing; }
     const BYTE* Start() const { return m_pData.get(); }

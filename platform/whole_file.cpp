@@ -34,7 +34,7 @@ private:
 };
 
 // Writes every section, going on after short writes and interruptions.
-bool WriteAll(int fd, const FileSection* pSections, int nCount)
+bool WriteAll(int fd, const CFileSection* pSections, int nCount)
 {
     for (int i = 0; i < nCount; ++i) {
         const char* p = static_cast<const char*>(pSections[i].pData);
@@ -76,11 +76,11 @@ CUniqueFd CreateTempFile(const std::filesystem::path& target, bool bReplacing, s
 
 } // namespace
 
-BOOL WriteWholeFile(const char* szPath, const FileSection* pSections, int nCount)
+bool WriteWholeFile(const char* szPath, const CFileSection* pSections, int nCount)
 {
     namespace fs = std::filesystem;
     if (szPath == nullptr || *szPath == '\0' || nCount < 0 || (pSections == nullptr && nCount > 0))
-        return FALSE;
+        return false;
     fs::path target(szPath);
     std::error_code ec;
     if (fs::is_symlink(target, ec)) {

@@ -8,7 +8,7 @@
 #include <cstddef>
 
 // One run of bytes of a file's contents.
-struct FileSection {
+struct CFileSection {
     const void* pData;
     std::size_t nSize;
 };
@@ -16,7 +16,7 @@ struct FileSection {
 // Writes the sections, in order, as the file szPath: created, or replaced as a whole,
 // keeping the replaced file's permission bits (and owner where allowed); a symbolic
 // link is followed, so the link stays. The contents and the rename are flushed to
-// disk. FALSE when the file cannot be written completely or szPath names something
+// disk. false when the file cannot be written completely or szPath names something
 // other than a regular file; whatever was at szPath is then left as it was and no
 // temporary file remains.
-BOOL WriteWholeFile(const char* szPath, const FileSection* pSections, int nCount);
+bool WriteWholeFile(const char* szPath, const CFileSection* pSections, int nCount);

@@ -107,19 +107,19 @@ void CCameraDevice::TransferThread()
             // The driver takes the direction from the pipe, not from the request code:
             // the command goes out with the read code, the frame comes in with the write code.
             CAM_MESSAGE command = CamBuildCommand(CAM_CMD_FRAME);
-            CAM_TRANSFER_STATUS commandStatus;
+            CTransferStatus commandStatus;
             const int nCommand = Transfer(device, IOCTL_CAM_PIPE_READ, CAM_PIPE_COMMAND, command.data(),
                                           CAM_MESSAGE_SIZE, CAM_ERR_FRAME, &commandStatus);
             // The frame is read even when its command failed: a command that failed may
             // still have reached the camera, and its frame must not be left for the next read.
-            CAM_TRANSFER_STATUS frameStatus;
+            CTransferStatus frameStatus;
             const int nFrame = Transfer(device, IOCTL_CAM_PIPE_WRITE, CAM_PIPE_IMAGE, m_Slots[nSlot].get(),
                                         nFrameBytes, CAM_ERR_FRAME, &frameStatus);
             const bool bFailed = nCommand != CAM_OK || nFrame != CAM_OK;
             if (bFailed) {
                 if (nFailedInRow++ == 0) {
                     const bool bCommandFailed = nCommand != CAM_OK;
-                    const CAM_TRANSFER_STATUS& failed = bCommandFailed ? commandStatus : frameStatus;
+                    const CTransferStatus& failed = bCommandFailed ? commandStatus : frameStatus;
                     LogLine(ELogCategory::Camera, "frame %s failed: status 0x%08X, %u of %u bytes",
                             bCommandFailed ? "command" : "transfer", static_cast<unsigned>(failed.Status),
                             static_cast<unsigned>(failed.dwReturned),
@@ -193,7 +193,7 @@ int CCameraDevice::GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, 
 {
     if (pDst == nullptr || m_nBufferCount == 0)
         return CAM_ERR_NULL_BUFFER;
-    const RawGeometry& g = m_Geometry;
+    const CRawGeometry& g = m_Geometry;
     // The whole useful window must lie within the raw geometry.
     if (g.m_nHEffective > g.m_nHTotal || g.m_nVEffective > g.m_nVTotal || g.m_nHEffective < 1 || g.m_nVEffective < 1)
         return CAM_ERR_RECT_TOO_LARGE;
@@ -211,7 +211,7 @@ int CCameraDevice::GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, 
         m_nReadSlot.store((nSlot + 1) % m_nBufferCount);
         return CAM_ERR_FRAME;
     }
-    const RawFrame frame{m_Slots[nSlot].get(), g, m_bTenBit != 0, m_nBayerPhase};
+    const CRawFrame frame{m_Slots[nSlot].get(), g, m_bTenBit != 0, m_nBayerPhase};
     int nResult = CAM_OK;
     if (bRaw) {
         CopyRawWindow(frame, pDst, nStride);

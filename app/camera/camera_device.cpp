@@ -50,7 +50,7 @@ int CCameraDevice::SendCommandOnce(const BYTE* pCommand, std::size_t nCount)
 
 int CCameraDevice::Initialize(int nIndex)
 {
-    m_Geometry = RawGeometry::Reset();
+    m_Geometry = CRawGeometry::Reset();
     m_dGain[0] = m_dGain[1] = m_dGain[2] = 1.0;
     m_bTenBit = 0;
     m_nDemosaicMode = 0;
@@ -80,7 +80,7 @@ int CCameraDevice::SetCaptureWindow(int x, int y, int nWidth, int nHeight, int n
     m_nY = y;
     m_nWidth = nWidth;
     m_nHeight = nHeight;
-    const int nRingResult = AllocateRing(RawGeometry::ForWindow(nWidth, nHeight), CAM_RING_SLOTS);
+    const int nRingResult = AllocateRing(CRawGeometry::ForWindow(nWidth, nHeight), CAM_RING_SLOTS);
 
     const WORD nValues[] = {static_cast<WORD>(y + CAM_ROW_START_OFFSET), static_cast<WORD>(x + CAM_COLUMN_START_OFFSET),
                             static_cast<WORD>(y + nHeight + CAM_ROW_END_OFFSET), CAM_COLUMN_END_VALUE,
@@ -91,9 +91,9 @@ int CCameraDevice::SetCaptureWindow(int x, int y, int nWidth, int nHeight, int n
     return nRingResult == CAM_OK ? CAM_OK : CAM_ERR_NO_MEMORY;
 }
 
-int CCameraDevice::AllocateRing(const RawGeometry& geometry, int nSlots)
+int CCameraDevice::AllocateRing(const CRawGeometry& geometry, int nSlots)
 {
-    const RawGeometry& g = geometry;
+    const CRawGeometry& g = geometry;
     if (g.m_nHTotal < 1 || g.m_nHEffective < 1 || g.m_nHTotal < g.m_nHStart + g.m_nHEffective)
         return CAM_ERR_RING_H;
     if (g.m_nVTotal < 1 || g.m_nVEffective < 1 || g.m_nVTotal < g.m_nVStart + g.m_nVEffective)

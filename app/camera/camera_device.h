@@ -117,7 +117,7 @@ public:
     int GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, BOOL bRaw, int nDstStride = 0,
                  std::size_t nDstSize = SIZE_MAX);
 
-    const RawGeometry& Geometry() const { return m_Geometry; }
+    const CRawGeometry& Geometry() const { return m_Geometry; }
     int BayerPhase() const { return m_nBayerPhase; }
     const char* DevicePath() const { return m_szDevicePath; }
     const double* WhiteBalanceGains() const { return m_dGain; }
@@ -133,7 +133,7 @@ private:
     BOOL SetOutputMode(int nMode);
     // CAM_OK, CAM_ERR_RING_H, CAM_ERR_RING_V, CAM_ERR_BAD_WINDOW (fewer than 2
     // slots), CAM_ERR_NO_MEMORY (no slots left).
-    int AllocateRing(const RawGeometry& geometry, int nSlots);
+    int AllocateRing(const CRawGeometry& geometry, int nSlots);
     void FreeRing();
     // Sends one 64-byte command on a handle of its own; results as SendCommand.
     int SendCommandOnce(const BYTE* pCommand, std::size_t nCount);
@@ -157,7 +157,7 @@ private:
     int m_nHeight = 480;
     int m_nDemosaicMode = 0;
     int m_nBayerPhase = 0;
-    RawGeometry m_Geometry = RawGeometry::Reset();
+    CRawGeometry m_Geometry = CRawGeometry::Reset();
     double m_dGain[3] = {1.0, 1.0, 1.0};
 
     // The ring of frame slots, each 2 x transfer size bytes.

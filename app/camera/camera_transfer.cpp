@@ -7,7 +7,7 @@
 #include <cstring>
 
 int Transfer(const CDeviceHandle& device, DWORD dwIoControlCode, DWORD nPipe, void* pBuffer, DWORD nLength,
-             int nFailure, CAM_TRANSFER_STATUS* pStatus)
+             int nFailure, CTransferStatus* pStatus)
 {
     if (pBuffer == nullptr)
         return CAM_ERR_NULL_BUFFER;
@@ -16,7 +16,7 @@ int Transfer(const CDeviceHandle& device, DWORD dwIoControlCode, DWORD nPipe, vo
     DWORD dwReturned = 0;
     const NTSTATUS status = device.IoControl(dwIoControlCode, &nPipe, sizeof nPipe, pBuffer, nLength, &dwReturned);
     if (pStatus != nullptr)
-        *pStatus = CAM_TRANSFER_STATUS{status, dwReturned};
+        *pStatus = CTransferStatus{status, dwReturned};
     return NT_SUCCESS(status) && dwReturned == nLength ? CAM_OK : nFailure;
 }
 

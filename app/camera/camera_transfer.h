@@ -9,7 +9,7 @@
 #include <cstddef>
 
 // What the driver answered to one pipe request, for whoever logs a failure.
-struct CAM_TRANSFER_STATUS {
+struct CTransferStatus {
     NTSTATUS Status = STATUS_SUCCESS;
     DWORD dwReturned = 0; // the byte count the driver reported
 };
@@ -21,7 +21,7 @@ struct CAM_TRANSFER_STATUS {
 // CAM_ERR_FRAME); CAM_ERR_NULL_BUFFER, CAM_ERR_NO_HANDLE without a request. pStatus
 // (may be null) gets what the driver answered when a request was made.
 int Transfer(const CDeviceHandle& device, DWORD dwIoControlCode, DWORD nPipe, void* pBuffer, DWORD nLength,
-             int nFailure, CAM_TRANSFER_STATUS* pStatus = nullptr);
+             int nFailure, CTransferStatus* pStatus = nullptr);
 
 // Sends the command code and at most 63 parameter bytes (pCommand[0..nCount)) as
 // one 64-byte message on the command pipe.

@@ -7,11 +7,11 @@
 
 namespace {
 
-enum BayerColor { BAYER_GREEN, BAYER_RED, BAYER_BLUE };
+enum EBayerColor { BAYER_GREEN, BAYER_RED, BAYER_BLUE };
 
 // Colour of window sample (row, column): for phase 0 even rows hold green, red and
 // odd rows blue, green; phase bit 0 swaps the row roles, bit 1 the column roles.
-BayerColor ColorAt(int nPhase, int nRow, int nColumn)
+EBayerColor ColorAt(int nPhase, int nRow, int nColumn)
 {
     const int nOddRow = (nRow ^ nPhase) & 1;
     const int nOddColumn = (nColumn ^ (nPhase >> 1)) & 1;
@@ -21,15 +21,15 @@ BayerColor ColorAt(int nPhase, int nRow, int nColumn)
 }
 
 // Start of window row nRow in the slot.
-const BYTE* WindowRow(const RawFrame& frame, int nRow)
+const BYTE* WindowRow(const CRawFrame& frame, int nRow)
 {
-    const RawGeometry& g = frame.geometry;
+    const CRawGeometry& g = frame.geometry;
     const int nBytes = frame.bTenBit ? 2 : 1;
     return frame.pSlot + (static_cast<std::size_t>(g.m_nVStart + nRow) * g.m_nHTotal + g.m_nHStart) * nBytes;
 }
 
 // Window row nRow as sample values (10-bit values for 10-bit frames).
-void LoadRow(const RawFrame& frame, int nRow, int* pRow)
+void LoadRow(const CRawFrame& frame, int nRow, int* pRow)
 {
     const BYTE* pSource = WindowRow(frame, nRow);
     const int nWidth = frame.geometry.m_nHEffective;
@@ -54,9 +54,9 @@ int FixedGain(double dGain, double dGreen)
 
 } // namespace
 
-void CopyRawWindow(const RawFrame& frame, BYTE* pDst, int nDstStride)
+void CopyRawWindow(const CRawFrame& frame, BYTE* pDst, int nDstStride)
 {
-    const RawGeometry& g = frame.geometry;
+    const CRawGeometry& g = frame.geometry;
     for (int r = 0; r < g.m_nVEffective; ++r) {
         const BYTE* pSource = WindowRow(frame, r);
         BYTE* pRow = pDst + static_cast<std::size_t>(r) * nDstStride;
@@ -72,9 +72,9 @@ void CopyRawWindow(const RawFrame& frame, BYTE* pDst, int nDstStride)
     }
 }
 
-void ConvertRawToGrey(const RawFrame& frame, BYTE* pDst, int nDstStride)
+void ConvertRawToGrey(const CRawFrame& frame, BYTE* pDst, int nDstStride)
 {
-    const RawGeometry& g = frame.geometry;
+    const CRawGeometry& g = frame.geometry;
     const int nStep = frame.bTenBit ? 2 : 1;
     for (int r = 0; r < g.m_nVEffective; ++r) {
         const BYTE* pSource = WindowRow(frame, r);
@@ -86,9 +86,9 @@ void ConvertRawToGrey(const RawFrame& frame, BYTE* pDst, int nDstStride)
     }
 }
 
-void MeasureRawWhiteBalance(const RawFrame& frame, double dGain[3])
+void MeasureRawWhiteBalance(const CRawFrame& frame, double dGain[3])
 {
-    const RawGeometry& g = frame.geometry;
+    const CRawGeometry& g = frame.geometry;
     DWORD nSum[3] = {0, 0, 0};
     DWORD nCount[3] = {0, 0, 0};
     std::unique_ptr<int[]> pRow(new (std::nothrow) int[g.m_nHEffective]);
@@ -97,7 +97,7 @@ void MeasureRawWhiteBalance(const RawFrame& frame, double dGain[3])
     for (int r = 0; r < g.m_nVEffective; ++r) {
         LoadRow(frame, r, pRow.get());
         for (int c = 0; c < g.m_nHEffective; ++c) {
-            const BayerColor color = ColorAt(frame.nBayerPhase, r, c);
+            const EBayerColor color = ColorAt(frame.nBayerPhase, r, c);
             nSum[color] += static_cast<DWORD>(pRow[c]);
             ++nCount[color];
         }
@@ -110,16 +110,16 @@ void MeasureRawWhiteBalance(const RawFrame& frame, double dGain[3])
     dGain[2] = dMeanG / dMeanB;
 }
 
-BOOL DemosaicRaw(const RawFrame& frame, int nDemosaicMode, const double dGain[3], BYTE* pDst, int nDstStride)
+bool DemosaicRaw(const CRawFrame& frame, int nDemosaicMode, const double dGain[3], BYTE* pDst, int nDstStride)
 {
-    const RawGeometry& g = frame.geometry;
+    const CRawGeometry& g = frame.geometry;
     const int nWidth = g.m_nHEffective;
     const int nHeight = g.m_nVEffective;
     if (nWidth < 5 || nHeight < 5)
-        return TRUE; // no row or column lies two samples away from every edge
+        return true; // no row or column lies two samples away from every edge
     std::unique_ptr<int[]> pBuffers(new (std::nothrow) int[4 * static_cast<std::size_t>(nWidth)]);
     if (!pBuffers)
-        return FALSE;
+        return false;
 
     const int nGainR = FixedGain(dGain[0], dGain[1]);
     const int nGainB = FixedGain(dGain[2], dGain[1]);
@@ -161,7 +161,7 @@ BOOL DemosaicRaw(const RawFrame& frame, int nDemosaicMode, const double dGain[3]
                     for (int dc = 0; dc < 2; ++dc) {
                         const int r = R - 1 + dr;
                         const int c = C - 1 + dc;
-                        const BayerColor color = ColorAt(frame.nBayerPhase, r, c);
+                        const EBayerColor color = ColorAt(frame.nBayerPhase, r, c);
                         if (color == BAYER_GREEN) {
                             nGreenSum += rows[1 + dr][c];
                             continue;
@@ -192,5 +192,5 @@ BOOL DemosaicRaw(const RawFrame& frame, int nDemosaicMode, const double dGain[3]
             LoadRow(frame, R + 2, rows[3]);
         }
     }
-    return TRUE;
+    return true;
 }

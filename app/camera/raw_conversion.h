@@ -6,26 +6,26 @@
 #include "app/camera/raw_geometry.h"
 #include "platform/win_types.h"
 
-struct RawFrame {
+struct CRawFrame {
     const BYTE* pSlot;     // the frame as the camera sent it
-    RawGeometry geometry;
+    CRawGeometry geometry;
     bool bTenBit;          // two bytes per sample
     int nBayerPhase;       // bit 0: window starts on an odd row; bit 1: on an odd column
 };
 
 // The useful window, rows top to bottom, nDstStride bytes apart: one byte per pixel
 // (8-bit) or one 16-bit value per pixel (10-bit: high byte x 4 + low two bits).
-void CopyRawWindow(const RawFrame& frame, BYTE* pDst, int nDstStride);
+void CopyRawWindow(const CRawFrame& frame, BYTE* pDst, int nDstStride);
 
 // 24-bit grey: blue = green = red = the sample (its eight high bits for 10-bit).
-void ConvertRawToGrey(const RawFrame& frame, BYTE* pDst, int nDstStride);
+void ConvertRawToGrey(const CRawFrame& frame, BYTE* pDst, int nDstStride);
 
 // Gains red, green, blue (green 1.0) that bring the window's red and blue means to
 // its green mean.
-void MeasureRawWhiteBalance(const RawFrame& frame, double dGain[3]);
+void MeasureRawWhiteBalance(const CRawFrame& frame, double dGain[3]);
 
 // 24-bit colour (blue, green, red) of rows and columns 2 .. size - 3; the two
 // outermost rows and columns keep what pDst held. nDemosaicMode 0: smooth, else simple.
-// Red and blue are scaled by gains relative to green in 1/128 steps. FALSE when the
+// Red and blue are scaled by gains relative to green in 1/128 steps. false when the
 // row buffers cannot be allocated.
-BOOL DemosaicRaw(const RawFrame& frame, int nDemosaicMode, const double dGain[3], BYTE* pDst, int nDstStride);
+bool DemosaicRaw(const CRawFrame& frame, int nDemosaicMode, const double dGain[3], BYTE* pDst, int nDstStride);

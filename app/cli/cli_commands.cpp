@@ -20,18 +20,18 @@ constexpr DWORD kFrameWaitMs = 5000;
 // The heartbeat of the live view ticks at least this often while a grab waits.
 constexpr DWORD kTickMs = 100;
 
-const char* BackendName(CameraBackendKind kind)
+const char* BackendName(ECameraBackendKind kind)
 {
     switch (kind) {
-    case CameraBackendKind::Simulated: return "sim";
-    case CameraBackendKind::Usb: return "usb";
-    case CameraBackendKind::Automatic: return "auto";
-    case CameraBackendKind::None: break;
+    case ECameraBackendKind::Simulated: return "sim";
+    case ECameraBackendKind::Usb: return "usb";
+    case ECameraBackendKind::Automatic: return "auto";
+    case ECameraBackendKind::None: break;
     }
     return "none";
 }
 
-int Fail(const CliOutput& out, const std::string& szMessage)
+int Fail(const CCliOutput& out, const std::string& szMessage)
 {
     std::fprintf(out.pErr, "vexilo-cli: %s\n", szMessage.c_str());
     return CLI_FAILURE;
@@ -79,14 +79,14 @@ CViewerSettings LoadSettingsOf(const std::string& szFolder)
 
 // What the processing made of a frame: the colour picture when colour reconstruction
 // is on, else the grey one (the colour picture would be empty).
-const CDibImage& ProcessedPicture(const CDibImage& raw, const CDibImage& colour, const LiveSettings& live)
+const CDibImage& ProcessedPicture(const CDibImage& raw, const CDibImage& colour, const CLiveSettings& live)
 {
     return live.frame.m_BayerFlg ? colour : raw;
 }
 
 } // namespace
 
-int RunInfo(CameraBackendKind cameras, const CliOutput& out)
+int RunInfo(ECameraBackendKind cameras, const CCliOutput& out)
 {
     CCameraBackend backend(cameras);
     std::fprintf(out.pOut, "%s\ncameras: %s\n", PROGRAM_TITLE, BackendName(backend.Kind()));
@@ -98,7 +98,7 @@ int RunInfo(CameraBackendKind cameras, const CliOutput& out)
     return CLI_OK;
 }
 
-int RunGrab(const GrabOptions& options, const CliOutput& out)
+int RunGrab(const CGrabOptions& options, const CCliOutput& out)
 {
     CSharedSettings settings(LoadSettingsOf(options.szSettingsFolder));
     CCameraBackend backend(options.cameras);
@@ -137,7 +137,7 @@ int RunGrab(const GrabOptions& options, const CliOutput& out)
         return Fail(out, "the camera stopped delivering frames after " + std::to_string(nFrames) + " (error " +
                              std::to_string(nError) + ")");
 
-    const LiveSettings processing = settings.Read(MakeLiveSettings);
+    const CLiveSettings processing = settings.Read(MakeLiveSettings);
     const CDibImage& result = options.bRaw ? lastRaw : ProcessedPicture(live.RawImage(), live.ColorImage(), processing);
     if (!result.IsCreated() || !WritePicture(result, options.szOutput))
         return Fail(out, "cannot write " + options.szOutput);
@@ -150,7 +150,7 @@ int RunGrab(const GrabOptions& options, const CliOutput& out)
 }
 
 int RunProcess(const std::string& szSettingsFolder, const std::string& szInput, const std::string& szOutput,
-               const CliOutput& out)
+               const CCliOutput& out)
 {
     const CReadWholeFile file(szInput.c_str());
     CDibImage mosaic;
@@ -163,7 +163,7 @@ int RunProcess(const std::string& szSettingsFolder, const std::string& szInput, 
     CDibImage raw, colour;
     if (!Flipped(mosaic, raw) || !colour.Create(raw.Width(), raw.Height(), 24))
         return Fail(out, "out of memory");
-    LiveSettings live = MakeLiveSettings(LoadSettingsOf(szSettingsFolder));
+    CLiveSettings live = MakeLiveSettings(LoadSettingsOf(szSettingsFolder));
     CLiveFrameChain chain;
     chain.Process(raw, colour, live, nullptr, 0, nullptr);
     const CDibImage& result = ProcessedPicture(raw, colour, live);
@@ -172,7 +172,7 @@ int RunProcess(const std::string& szSettingsFolder, const std::string& szInput, 
     return CLI_OK;
 }
 
-int RunJpeg(const std::string& szInput, const std::string& szOutput, const CliOutput& out)
+int RunJpeg(const std::string& szInput, const std::string& szOutput, const CCliOutput& out)
 {
     CDibImage picture;
     if (!LoadPicture(picture, szInput.c_str()))

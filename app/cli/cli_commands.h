@@ -13,13 +13,13 @@ constexpr int CLI_USAGE = 1;
 constexpr int CLI_FAILURE = 2;
 
 // Where a command writes: its result line and its one-line failure message.
-struct CliOutput {
+struct CCliOutput {
     std::FILE* pOut = stdout;
     std::FILE* pErr = stderr;
 };
 
-struct GrabOptions {
-    CameraBackendKind cameras = CameraBackendKind::Automatic;
+struct CGrabOptions {
+    ECameraBackendKind cameras = ECameraBackendKind::Automatic;
     std::string szSettingsFolder; // empty: the program's usual settings folder
     int nFrames = 30;
     bool bRaw = false;
@@ -27,17 +27,17 @@ struct GrabOptions {
 };
 
 // The program version, the camera back end and one line per camera present.
-int RunInfo(CameraBackendKind cameras, const CliOutput& out);
+int RunInfo(ECameraBackendKind cameras, const CCliOutput& out);
 
 // Starts the camera as the live view does, takes the frames through the live view's
 // processing and writes the last picture (or raw mosaic); prints
 // "frames=N fps=F process_ms=M".
-int RunGrab(const GrabOptions& options, const CliOutput& out);
+int RunGrab(const CGrabOptions& options, const CCliOutput& out);
 
 // Processes a raw mosaic BMP (top row = the sensor's first row) as the live view would
 // with the settings of szSettingsFolder, without automatic exposure.
 int RunProcess(const std::string& szSettingsFolder, const std::string& szInput, const std::string& szOutput,
-               const CliOutput& out);
+               const CCliOutput& out);
 
 // Loads any picture the program can load and writes it with the program's JPEG encoder.
-int RunJpeg(const std::string& szInput, const std::string& szOutput, const CliOutput& out);
+int RunJpeg(const std::string& szInput, const std::string& szOutput, const CCliOutput& out);

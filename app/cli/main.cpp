@@ -22,7 +22,7 @@ int Usage(const char* szProblem)
 }
 
 // Options and positional arguments of one command.
-struct Arguments {
+struct CArguments {
     std::string szCamera;
     std::string szSettings;
     std::string szOutput;
@@ -32,7 +32,7 @@ struct Arguments {
 };
 
 // Parses argv[2..]; false with a message for an unknown option or a missing value.
-bool Parse(int argc, char* argv[], Arguments& args, std::string& szProblem)
+bool Parse(int argc, char* argv[], CArguments& args, std::string& szProblem)
 {
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -64,7 +64,7 @@ bool Parse(int argc, char* argv[], Arguments& args, std::string& szProblem)
     return true;
 }
 
-bool CameraKindOf(const Arguments& args, CameraBackendKind& kind)
+bool CameraKindOf(const CArguments& args, ECameraBackendKind& kind)
 {
     std::string szName = args.szCamera;
     if (szName.empty()) {
@@ -83,20 +83,20 @@ int main(int argc, char* argv[])
     if (argc < 2)
         return Usage("no command");
     const std::string command = argv[1];
-    Arguments args;
+    CArguments args;
     std::string szProblem;
     if (!Parse(argc, argv, args, szProblem))
         return Usage(szProblem.c_str());
-    const CliOutput out;
+    const CCliOutput out;
 
     if (command == "info") {
-        CameraBackendKind kind;
+        ECameraBackendKind kind;
         if (!args.positional.empty() || !CameraKindOf(args, kind))
             return Usage("info takes --camera usb|sim|none only");
         return RunInfo(kind, out);
     }
     if (command == "grab") {
-        GrabOptions options;
+        CGrabOptions options;
         if (!args.positional.empty() || args.szOutput.empty())
             return Usage("grab needs -o FILE and no other arguments");
         if (!CameraKindOf(args, options.cameras))

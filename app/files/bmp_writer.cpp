@@ -25,7 +25,7 @@ BOOL WriteBmp(const CDibImage& image, const char* szPath)
     file.bfOffBits = static_cast<DWORD>(sizeof(file) + sizeof(info) + (bIndexed ? COLOR_TABLE_BYTES : 0));
     file.bfSize = static_cast<DWORD>(file.bfOffBits + nPixelBytes);
 
-    const FileSection sections[] = {
+    const CFileSection sections[] = {
         {&file, sizeof(file)},
         {&info, sizeof(info)},
         {image.ColorTable(), bIndexed ? COLOR_TABLE_BYTES : 0},

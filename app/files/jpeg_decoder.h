@@ -9,6 +9,6 @@
 
 // Decodes the JPEG stream of nSize bytes into a new 24-bit picture of its pixel size,
 // upright. Streams that decode with recoverable damage (for example a truncated file)
-// give what the decoder recovered. FALSE, with the picture empty, for anything that
+// give what the decoder recovered. false, with the picture empty, for anything that
 // cannot be decoded, CMYK streams and pictures of more than nMaxPixels pixels.
-BOOL DecodeJpeg(const BYTE* pData, std::size_t nSize, long long nMaxPixels, CDibImage& image);
+bool DecodeJpeg(const BYTE* pData, std::size_t nSize, long long nMaxPixels, CDibImage& image);

@@ -126,6 +126,6 @@ BOOL SaveJpeg(const CDibImage& image, const char* szPath)
     CJpegEncoder encoder(image);
     if (!encoder.Encode())
         return FALSE;
-    const FileSection section{encoder.Data(), encoder.Size()};
+    const CFileSection section{encoder.Data(), encoder.Size()};
     return WriteWholeFile(szPath, &section, 1);
 }

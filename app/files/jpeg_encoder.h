@@ -51,8 +51,8 @@ private:
     int m_nMcuRows;    // ceil(height / 16)
 
     CDctTransform m_Dct;
-    HuffmanCodes m_Luminance;   // table set 0
-    HuffmanCodes m_Chrominance; // table set 1
+    CHuffmanCodes m_Luminance;   // table set 0
+    CHuffmanCodes m_Chrominance; // table set 1
     int m_nPreviousDc[3] = {0, 0, 0};
 
     // 16 rows of luminance and 8 rows of each chrominance of the current MCU row,

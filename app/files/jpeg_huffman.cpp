@@ -30,13 +30,13 @@ std::uint64_t NonZeroMask(const std::int16_t* pCoefficients)
 }
 
 void CodeHuffman(const std::int16_t* pCoefficients, std::uint64_t nNonZero, int& nPreviousDc,
-                 const HuffmanCodes& codes, COutBitStream& out)
+                 const CHuffmanCodes& codes, COutBitStream& out)
 {
     const int nDiff = pCoefficients[0] - nPreviousDc;
     nPreviousDc = pCoefficients[0];
     const int nDcSize = SizeOf(nDiff);
-    if (nDcSize >= HuffmanCodes::DC_ENTRIES)
-        throw EIndexError("CodeHuffman:DC", nDcSize, HuffmanCodes::DC_ENTRIES);
+    if (nDcSize >= CHuffmanCodes::DC_ENTRIES)
+        throw EIndexError("CodeHuffman:DC", nDcSize, CHuffmanCodes::DC_ENTRIES);
     out.SetBits(codes.nDcCode[nDcSize], codes.nDcLength[nDcSize]);
     if (nDcSize > 0)
         out.SetBits(AmplitudeBits(nDiff, nDcSize), nDcSize);
@@ -54,15 +54,15 @@ void CodeHuffman(const std::int16_t* pCoefficients, std::uint64_t nNonZero, int&
         const int nValue = pCoefficients[g_ZigzagToNatural[k]];
         int nRun = k - nLast - 1;
         for (; nRun > 15; nRun -= 16)
-            out.SetBits(codes.nAcCode[HuffmanCodes::AC_ZRL], codes.nAcLength[HuffmanCodes::AC_ZRL]);
+            out.SetBits(codes.nAcCode[CHuffmanCodes::AC_ZRL], codes.nAcLength[CHuffmanCodes::AC_ZRL]);
         const int nSize = SizeOf(nValue);
         const int nIndex = AcIndex(nRun, nSize);
-        if (nSize > 10 || nIndex >= HuffmanCodes::AC_ENTRIES)
-            throw EIndexError("CodeHuffman:AC", nIndex, HuffmanCodes::AC_ENTRIES);
+        if (nSize > 10 || nIndex >= CHuffmanCodes::AC_ENTRIES)
+            throw EIndexError("CodeHuffman:AC", nIndex, CHuffmanCodes::AC_ENTRIES);
         out.SetBits(codes.nAcCode[nIndex], codes.nAcLength[nIndex]);
         out.SetBits(AmplitudeBits(nValue, nSize), nSize);
         nLast = k;
     }
     if (pCoefficients[63] == 0) // zigzag position 63 is natural index 63
-        out.SetBits(codes.nAcCode[HuffmanCodes::AC_EOB], codes.nAcLength[HuffmanCodes::AC_EOB]);
+        out.SetBits(codes.nAcCode[CHuffmanCodes::AC_EOB], codes.nAcLength[CHuffmanCodes::AC_EOB]);
 }

@@ -13,7 +13,7 @@
 // EIndexError ("CodeHuffman:DC" / "CodeHuffman:AC") for a size category beyond the
 // tables; EBufferError from the stream.
 void CodeHuffman(const std::int16_t* pCoefficients, std::uint64_t nNonZero, int& nPreviousDc,
-                 const HuffmanCodes& codes, COutBitStream& out);
+                 const CHuffmanCodes& codes, COutBitStream& out);
 
 // The mask CodeHuffman wants, for callers that have not computed it on the way.
 std::uint64_t NonZeroMask(const std::int16_t* pCoefficients);

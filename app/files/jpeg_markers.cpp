@@ -26,7 +26,7 @@ void WriteQuantTable(COutBitStream& out, int nTable)
 }
 
 // nClassAndId: 0x00 / 0x01 DC tables 0 and 1, 0x10 / 0x11 AC tables 0 and 1.
-void WriteHuffmanTable(COutBitStream& out, BYTE nClassAndId, const HuffmanTableDef& table)
+void WriteHuffmanTable(COutBitStream& out, BYTE nClassAndId, const CHuffmanTableDef& table)
 {
     out.SetWord(DHT);
     out.SetWord(static_cast<WORD>(2 + 1 + 16 + table.nSymbolCount));

@@ -67,7 +67,7 @@ const BYTE AC_CHROMINANCE_SYMBOLS[162] = {
 // Assigns the canonical codes: within each length in symbol order, each code one more
 // than the last; one bit longer doubles the next code. Calls store(symbol, code, length).
 template <typename Store>
-void ForEachCode(const HuffmanTableDef& table, Store store)
+void ForEachCode(const CHuffmanTableDef& table, Store store)
 {
     unsigned nCode = 0;
     int nSymbol = 0;
@@ -80,18 +80,18 @@ void ForEachCode(const HuffmanTableDef& table, Store store)
 
 } // namespace
 
-const HuffmanTableDef g_DcLuminanceSpec = {{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
-const HuffmanTableDef g_DcChrominanceSpec = {{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
-const HuffmanTableDef g_AcLuminanceSpec = {{0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},
+const CHuffmanTableDef g_DcLuminanceSpec = {{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
+const CHuffmanTableDef g_DcChrominanceSpec = {{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, DC_SYMBOLS, 12};
+const CHuffmanTableDef g_AcLuminanceSpec = {{0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},
                                        AC_LUMINANCE_SYMBOLS, 162};
-const HuffmanTableDef g_AcChrominanceSpec = {{0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
+const CHuffmanTableDef g_AcChrominanceSpec = {{0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
                                          AC_CHROMINANCE_SYMBOLS, 162};
 
-HuffmanCodes BuildHuffmanCodes(const HuffmanTableDef& dc, const HuffmanTableDef& ac)
+CHuffmanCodes BuildHuffmanCodes(const CHuffmanTableDef& dc, const CHuffmanTableDef& ac)
 {
-    HuffmanCodes codes{};
+    CHuffmanCodes codes{};
     ForEachCode(dc, [&](BYTE nSymbol, unsigned nCode, int nLength) {
-        if (nSymbol < HuffmanCodes::DC_ENTRIES) {
+        if (nSymbol < CHuffmanCodes::DC_ENTRIES) {
             codes.nDcCode[nSymbol] = static_cast<std::uint16_t>(nCode);
             codes.nDcLength[nSymbol] = static_cast<BYTE>(nLength);
         }
@@ -102,10 +102,10 @@ HuffmanCodes BuildHuffmanCodes(const HuffmanTableDef& dc, const HuffmanTableDef&
         const int nSize = nSymbol & 15;
         int nIndex;
         if (nSize == 0)
-            nIndex = nRun == 0 ? HuffmanCodes::AC_EOB : nRun == 15 ? HuffmanCodes::AC_ZRL : -1;
+            nIndex = nRun == 0 ? CHuffmanCodes::AC_EOB : nRun == 15 ? CHuffmanCodes::AC_ZRL : -1;
         else
             nIndex = nSize <= 10 ? AcIndex(nRun, nSize) : -1;
-        if (nIndex >= 0 && nIndex < HuffmanCodes::AC_ENTRIES) {
+        if (nIndex >= 0 && nIndex < CHuffmanCodes::AC_ENTRIES) {
             codes.nAcCode[nIndex] = static_cast<std::uint16_t>(nCode);
             codes.nAcLength[nIndex] = static_cast<BYTE>(nLength);
         }

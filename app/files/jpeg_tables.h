@@ -17,22 +17,22 @@ extern const std::array<std::array<BYTE, 64>, 2> g_QuantTables;
 
 // A Huffman table as a DHT segment carries it: the number of codes of each length
 // 1..16, then the symbols in code order.
-struct HuffmanTableDef {
+struct CHuffmanTableDef {
     BYTE nCounts[16];
     const BYTE* pSymbols;
     int nSymbolCount;
 };
 
 // DC luminance (K.3), DC chrominance (K.4), AC luminance (K.5), AC chrominance (K.6).
-extern const HuffmanTableDef g_DcLuminanceSpec;
-extern const HuffmanTableDef g_DcChrominanceSpec;
-extern const HuffmanTableDef g_AcLuminanceSpec;
-extern const HuffmanTableDef g_AcChrominanceSpec;
+extern const CHuffmanTableDef g_DcLuminanceSpec;
+extern const CHuffmanTableDef g_DcChrominanceSpec;
+extern const CHuffmanTableDef g_AcLuminanceSpec;
+extern const CHuffmanTableDef g_AcChrominanceSpec;
 
 // Codes and code lengths by symbol. DC: size category 0..11. AC: 162 entries, index 0
 // end-of-block (run/size 0/0), run * 10 + size for run 0..14 and size 1..10, 151 the
 // run of sixteen zeros (15/0), 151 + size for run 15 and size 1..10.
-struct HuffmanCodes {
+struct CHuffmanCodes {
     static constexpr int DC_ENTRIES = 12;
     static constexpr int AC_ENTRIES = 162;
     static constexpr int AC_EOB = 0;
@@ -52,4 +52,4 @@ constexpr int AcIndex(int nRun, int nSize)
 }
 
 // The canonical codes of T.81 Annex C for a DC and an AC table pair.
-HuffmanCodes BuildHuffmanCodes(const HuffmanTableDef& dc, const HuffmanTableDef& ac);
+CHuffmanCodes BuildHuffmanCodes(const CHuffmanTableDef& dc, const CHuffmanTableDef& ac);

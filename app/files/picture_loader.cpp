@@ -24,7 +24,7 @@ bool IsJpeg(const BYTE* pData, std::size_t nSize)
 
 // A BMP file into a new 24-bit picture of its size. The bitmap is drawn into a picture
 // created beforehand, which also places top-down bitmaps upright.
-BOOL DecodeBmp(const BYTE* pData, std::size_t nSize, long long nMaxPixels, CDibImage& image)
+bool DecodeBmp(const BYTE* pData, std::size_t nSize, long long nMaxPixels, CDibImage& image)
 {
     BITMAPFILEHEADER file;
     std::memcpy(&file, pData, sizeof(file));
@@ -32,16 +32,16 @@ BOOL DecodeBmp(const BYTE* pData, std::size_t nSize, long long nMaxPixels, CDibI
         file.bfOffBits > sizeof(BITMAPFILEHEADER) ? file.bfOffBits - sizeof(BITMAPFILEHEADER) : 0;
     CPackedDib dib;
     if (!dib.Parse(pData + sizeof(file), nSize - sizeof(file), nPixelOffset))
-        return FALSE;
+        return false;
     if (static_cast<long long>(dib.Width()) * dib.Height() > nMaxPixels)
-        return FALSE;
+        return false;
     if (!image.Create(dib.Width(), dib.Height(), 24))
-        return FALSE;
+        return false;
     if (!image.LoadFromBmpMemory(pData, nSize)) {
         image.Destroy();
-        return FALSE;
+        return false;
     }
-    return TRUE;
+    return true;
 }
 
 } // namespace
@@ -49,7 +49,7 @@ BOOL DecodeBmp(const BYTE* pData, std::size_t nSize, long long nMaxPixels, CDibI
 int LoadPictureFromMemory(CDibImage& image, const BYTE* pData, std::size_t nSize, long long nMaxPixels)
 {
     CDibImage decoded;
-    BOOL bDecoded = FALSE;
+    bool bDecoded = false;
     if (pData != nullptr && IsBmp(pData, nSize))
         bDecoded = DecodeBmp(pData, nSize, nMaxPixels, decoded);
     else if (pData != nullptr && IsJpeg(pData, nSize))

@@ -35,18 +35,18 @@ constexpr int MAX_SATURATION_DELTA = 1000;
 
 // Where channel hue h = (H + offset) mod 360 comes from for one channel: h is negative for
 // H < nNegativeBelow, else (H + nShift) reduced once by 360.
-struct ChannelHue {
+struct CChannelHue {
     int nNegativeBelow;
     int nShift;
 };
 
-struct HlsConstants {
+struct CHlsConstants {
     int nLightness;
     int nSaturation;
-    ChannelHue aHue[3]; // red, green, blue
+    CChannelHue aHue[3]; // red, green, blue
 };
 
-ChannelHue MakeChannelHue(long long nOffset)
+CChannelHue MakeChannelHue(long long nOffset)
 {
     const int nShift = static_cast<int>(((nOffset % 360) + 360) % 360);
     if (nOffset >= 0)
@@ -54,9 +54,9 @@ ChannelHue MakeChannelHue(long long nOffset)
     return {static_cast<int>(std::min(-nOffset, 360LL)), nShift};
 }
 
-HlsConstants MakeConstants(const HlsParam& param)
+CHlsConstants MakeConstants(const CHlsParam& param)
 {
-    HlsConstants k{};
+    CHlsConstants k{};
     k.nLightness = std::clamp(param.nLightness, -MAX_LIGHTNESS_DELTA, MAX_LIGHTNESS_DELTA);
     k.nSaturation = std::clamp(param.nSaturation, -MAX_SATURATION_DELTA, MAX_SATURATION_DELTA);
     k.aHue[0] = MakeChannelHue(static_cast<long long>(param.nHue) + 120);
@@ -93,7 +93,7 @@ KERNEL_BODY int Clamp255(int nValue)
 
 // f(h) for channel hue h of hue H. The rising and the falling ramp share one product:
 // t = h on the rise (0..59), 240 - h on the fall (180..239).
-KERNEL_BODY int ChannelValue(int nHue, ChannelHue hue, int m1, int m2)
+KERNEL_BODY int ChannelValue(int nHue, CChannelHue hue, int m1, int m2)
 {
     const int nWrapped = nHue + hue.nShift;
     const int h = nHue < hue.nNegativeBelow ? -1 : (nWrapped >= 360 ? nWrapped - 360 : nWrapped);
@@ -106,13 +106,13 @@ KERNEL_BODY int ChannelValue(int nHue, ChannelHue hue, int m1, int m2)
     return Clamp255(nValue);
 }
 
-struct Bgr {
+struct CBgr {
     BYTE b;
     BYTE g;
     BYTE r;
 };
 
-KERNEL_BODY Bgr AdjustPixel(int r, int g, int b, const HlsConstants& k)
+KERNEL_BODY CBgr AdjustPixel(int r, int g, int b, const CHlsConstants& k)
 {
     const int nMax = Max(r, Max(g, b));
     const int nMin = Min(r, Min(g, b));
@@ -139,7 +139,7 @@ KERNEL_BODY Bgr AdjustPixel(int r, int g, int b, const HlsConstants& k)
     const int m1 = 2 * nLight2 - m2;
     const int nGreyValue = Clamp255(nLight2);
     const bool bToGrey = nSat2 <= 0;
-    Bgr out;
+    CBgr out;
     out.b = static_cast<BYTE>(bToGrey ? nGreyValue : ChannelValue(nHue, k.aHue[2], m1, m2));
     out.g = static_cast<BYTE>(bToGrey ? nGreyValue : ChannelValue(nHue, k.aHue[1], m1, m2));
     out.r = static_cast<BYTE>(bToGrey ? nGreyValue : ChannelValue(nHue, k.aHue[0], m1, m2));
@@ -149,15 +149,15 @@ KERNEL_BODY Bgr AdjustPixel(int r, int g, int b, const HlsConstants& k)
 // Packed rows (3 bytes per pixel on both sides). Each pixel is read before it is
 // written, so in-place use is correct.
 KERNEL_BODY void AdjustPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                                  int nWidth, int nHeight, const HlsConstants& constants)
+                                  int nWidth, int nHeight, const CHlsConstants& constants)
 {
     // A copy the byte stores cannot be assumed to change.
-    const HlsConstants k = constants;
+    const CHlsConstants k = constants;
     for (int y = 0; y < nHeight; ++y) {
         const BYTE* pIn = pSrc + y * nSrcStride;
         BYTE* pOut = pDst + y * nDstStride;
         for (int x = 0; x < nWidth; ++x) {
-            const Bgr out = AdjustPixel(pIn[3 * x + 2], pIn[3 * x + 1], pIn[3 * x], k);
+            const CBgr out = AdjustPixel(pIn[3 * x + 2], pIn[3 * x + 1], pIn[3 * x], k);
             pOut[3 * x] = out.b;
             pOut[3 * x + 1] = out.g;
             pOut[3 * x + 2] = out.r;
@@ -166,13 +166,13 @@ KERNEL_BODY void AdjustPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const B
 }
 
 KERNEL_TARGET_AVX2 void AdjustPackedAvx2(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc,
-                                         std::ptrdiff_t nSrcStride, int nWidth, int nHeight, const HlsConstants& k)
+                                         std::ptrdiff_t nSrcStride, int nWidth, int nHeight, const CHlsConstants& k)
 {
     AdjustPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, k);
 }
 
 void AdjustPackedBase(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride, int nWidth,
-                      int nHeight, const HlsConstants& k)
+                      int nHeight, const CHlsConstants& k)
 {
     AdjustPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, k);
 }
@@ -180,11 +180,11 @@ void AdjustPackedBase(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, s
 } // namespace
 
 void AdjustHlsRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                   int nSrcBpp, int nWidth, int nHeight, const HlsParam& param)
+                   int nSrcBpp, int nWidth, int nHeight, const CHlsParam& param)
 {
     if (nWidth <= 0 || nHeight <= 0 || nDstBpp < 3 || nSrcBpp < 3)
         return;
-    const HlsConstants k = MakeConstants(param);
+    const CHlsConstants k = MakeConstants(param);
     if (nDstBpp == 3 && nSrcBpp == 3) {
         if (KernelHasAvx2())
             AdjustPackedAvx2(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, k);
@@ -198,7 +198,7 @@ void AdjustHlsRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYT
         for (int x = 0; x < nWidth; ++x) {
             const BYTE* p = pIn + std::ptrdiff_t{x} * nSrcBpp;
             BYTE* q = pOut + std::ptrdiff_t{x} * nDstBpp;
-            const Bgr out = AdjustPixel(p[2], p[1], p[0], k);
+            const CBgr out = AdjustPixel(p[2], p[1], p[0], k);
             q[0] = out.b;
             q[1] = out.g;
             q[2] = out.r;
@@ -213,6 +213,6 @@ int AdjustHls(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nD
         return 1;
     AdjustHlsRows(PixelAddress(pDst, nDstX, nDstY, nDstStride, nDstBpp), nDstStride, nDstBpp,
                   PixelAddress(pSrc, rcSrc.left, rcSrc.top, nSrcStride, nSrcBpp), nSrcStride,
-                  nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, *static_cast<const HlsParam*>(pParam));
+                  nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, *static_cast<const CHlsParam*>(pParam));
     return 1;
 }

@@ -26,12 +26,12 @@
 
 namespace {
 
-struct Phase {
+struct CPhase {
     int nRowFlag;
     int nColFlag;
 };
 
-Phase PhaseOfMode(int nMode)
+CPhase PhaseOfMode(int nMode)
 {
     switch (nMode) {
     case 1:
@@ -82,7 +82,7 @@ void DemosaicPixel(BYTE* pPixel, const BYTE* a, const BYTE* b, const BYTE* c, co
 
 // Any pixel sizes and gains, one pixel at a time.
 void DemosaicGeneric(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                     int nSrcBpp, int nWidth, int nHeight, Phase phase, int nGainR, int nGainB)
+                     int nSrcBpp, int nWidth, int nHeight, CPhase phase, int nGainR, int nGainB)
 {
     int nRowFlag = phase.nRowFlag;
     for (int y = 2; y <= nHeight - 3; ++y, nRowFlag ^= 1) {
@@ -108,15 +108,15 @@ KERNEL_BODY std::uint16_t ScaleSum16(std::uint16_t nSum, std::uint16_t nGain2)
 constexpr int DEMOSAIC_CHUNK = 512;
 
 // 0x0000, 0xFFFF, 0x0000, ...: selects the odd-phase value of a pixel without a branch.
-struct AlternateMask {
+struct CAlternateMask {
     std::uint16_t aMask[DEMOSAIC_CHUNK + 2];
-    constexpr AlternateMask() : aMask{}
+    constexpr CAlternateMask() : aMask{}
     {
         for (int i = 0; i < DEMOSAIC_CHUNK + 2; ++i)
             aMask[i] = (i & 1) != 0 ? 0xFFFF : 0;
     }
 };
-constexpr AlternateMask ALTERNATE;
+constexpr CAlternateMask ALTERNATE;
 
 KERNEL_BODY std::uint16_t Select(std::uint16_t nMask, std::uint16_t nIfSet, std::uint16_t nIfClear)
 {
@@ -166,7 +166,7 @@ KERNEL_BODY void DemosaicRowPacked(BYTE* __restrict pOut, const BYTE* __restrict
 }
 
 KERNEL_BODY void DemosaicPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                                    int nWidth, int nHeight, Phase phase, int nGainR, int nGainB)
+                                    int nWidth, int nHeight, CPhase phase, int nGainR, int nGainB)
 {
     const auto nGainR2 = static_cast<std::uint16_t>(nGainR * 2);
     const auto nGainB2 = static_cast<std::uint16_t>(nGainB * 2);
@@ -184,14 +184,14 @@ KERNEL_BODY void DemosaicPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const
 }
 
 KERNEL_TARGET_AVX2 void DemosaicPackedAvx2(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc,
-                                           std::ptrdiff_t nSrcStride, int nWidth, int nHeight, Phase phase, int nGainR,
+                                           std::ptrdiff_t nSrcStride, int nWidth, int nHeight, CPhase phase, int nGainR,
                                            int nGainB)
 {
     DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, phase, nGainR, nGainB);
 }
 
 void DemosaicPackedBase(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride, int nWidth,
-                        int nHeight, Phase phase, int nGainR, int nGainB)
+                        int nHeight, CPhase phase, int nGainR, int nGainB)
 {
     DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, phase, nGainR, nGainB);
 }
@@ -199,11 +199,11 @@ void DemosaicPackedBase(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc,
 } // namespace
 
 void DemosaicRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                  int nSrcBpp, int nWidth, int nHeight, const DemosaicParam& param)
+                  int nSrcBpp, int nWidth, int nHeight, const CDemosaicParam& param)
 {
     if (nWidth < 5 || nHeight < 5 || nDstBpp < 3 || nSrcBpp < 1)
         return;
-    const Phase phase = PhaseOfMode(param.nMode);
+    const CPhase phase = PhaseOfMode(param.nMode);
     const int nGainR = TruncToInt(param.nGainR * 1.28);
     const int nGainB = TruncToInt(param.nGainB * 1.28);
     const bool bPacked = nSrcBpp == 1 && nDstBpp == 3 && nGainR >= 0 && nGainR <= 32767 && nGainB >= 0 &&
@@ -224,7 +224,7 @@ int Demosaic(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDs
 {
     if (pParam == nullptr)
         return 1;
-    const auto& param = *static_cast<const DemosaicParam*>(pParam);
+    const auto& param = *static_cast<const CDemosaicParam*>(pParam);
     DemosaicRows(PixelAddress(pDst, nDstX, nDstY, nDstStride, nDstBpp), nDstStride, nDstBpp,
                  PixelAddress(pSrc, rcSrc.left, rcSrc.top, nSrcStride, nSrcBpp), nSrcStride,
                  nSrcBpp, rcSrc.right - rcSrc.left, rcSrc.bottom - rcSrc.top, param);

@@ -8,7 +8,7 @@
 // Parameter record of Demosaic. nMode 0..3 is the Bayer phase of the first processed
 // pixel as (row flag, column flag): 0 = (0, 0), 1 = (1, 0), 2 = (0, 1), 3 = (1, 1);
 // other values act as 0. Gains are hundredths (100 = 1.0); the green gain is not used.
-struct DemosaicParam {
+struct CDemosaicParam {
     int nMode = 0;
     int nGainR = 100;
     int nGainG = 100;
@@ -16,7 +16,7 @@ struct DemosaicParam {
 };
 
 // Pixel routine (PixelRoutine signature, run by CDibImage::Apply) from an 8-bit mosaic to
-// a 24-bit picture; pParam points at a DemosaicParam. Writes only the interior, columns
+// a 24-bit picture; pParam points at a CDemosaicParam. Writes only the interior, columns
 // 2 .. width - 3 and rows 2 .. height - 3 of the source rectangle, at the same offsets
 // from the destination position; the two-pixel border is left as it was. Returns 1.
 int Demosaic(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDstY, int nDstBpp, int nSrcBpp,
@@ -27,4 +27,4 @@ int Demosaic(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDs
 // bytes and may be negative (a negative destination stride writes the rows upside down).
 // nDstBpp must be at least 3; the first byte of every source pixel is its sample.
 void DemosaicRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                  int nSrcBpp, int nWidth, int nHeight, const DemosaicParam& param);
+                  int nSrcBpp, int nWidth, int nHeight, const CDemosaicParam& param);

@@ -54,7 +54,7 @@ CDibImage& CDibImage::operator=(CDibImage&& other) noexcept
 
 void CDibImage::ResetFields()
 {
-    m_Header = HeaderArea{};
+    m_Header = CHeaderArea{};
     m_Header.bmi.biSize = HEADER_AREA_SIZE;
     std::memset(m_ColorTable, 0, sizeof(m_ColorTable));
     m_nWidth = 0;
@@ -77,19 +77,19 @@ void CDibImage::SetGreyRamp()
     }
 }
 
-BOOL CDibImage::AllocatePixels()
+bool CDibImage::AllocatePixels()
 {
     const BITMAPINFOHEADER& bmi = m_Header.bmi;
     const long long nStride = (static_cast<long long>(bmi.biBitCount / 8) * bmi.biWidth + 3) & ~3LL;
     const long long nBytes = nStride * bmi.biHeight;
     if (nBytes <= 0 || nBytes > MAX_PIXEL_BYTES) {
         Destroy();
-        return FALSE;
+        return false;
     }
     m_pBits.reset(new (std::nothrow) BYTE[static_cast<std::size_t>(nBytes)]());
     if (m_pBits == nullptr) {
         Destroy();
-        return FALSE;
+        return false;
     }
     m_nWidth = bmi.biWidth;
     m_nHeight = bmi.biHeight;
@@ -97,7 +97,7 @@ BOOL CDibImage::AllocatePixels()
     m_nBitCount = bmi.biBitCount;
     if (m_nBitCount == 8)
         SetGreyRamp();
-    return TRUE;
+    return true;
 }
 
 BOOL CDibImage::Create(int nWidth, int nHeight, int nBitCount)
@@ -154,7 +154,7 @@ BOOL CDibImage::CreateLike(const CDibImage* pOther)
     if (pOther == nullptr || !pOther->IsCreated())
         return FALSE;
     // Taken before Destroy, since pOther may be this picture.
-    const HeaderArea header = pOther->m_Header;
+    const CHeaderArea header = pOther->m_Header;
     RGBQUAD table[256];
     std::memcpy(table, pOther->m_ColorTable, sizeof(table));
     Destroy();
@@ -195,17 +195,17 @@ BOOL CDibImage::LoadFromBmpMemory(const BYTE* pData, std::size_t nSize)
     return DrawPacked(pData + sizeof(BITMAPFILEHEADER), nSize - sizeof(BITMAPFILEHEADER), nPixelOffset);
 }
 
-BOOL CDibImage::DrawPacked(const BYTE* pPacked, std::size_t nSize, std::size_t nPixelOffset)
+bool CDibImage::DrawPacked(const BYTE* pPacked, std::size_t nSize, std::size_t nPixelOffset)
 {
     CPackedDib dib;
     if (!dib.Parse(pPacked, nSize, nPixelOffset))
-        return FALSE;
+        return false;
     if (!IsCreated()) {
         // A picture is always created bottom-up, so a top-down header cannot make one.
         if (dib.IsTopDown())
-            return FALSE;
+            return false;
         if (!CreateFromHeader(dib.HeaderInData(), dib.HeaderSize()))
-            return FALSE;
+            return false;
     }
     if (m_nBitCount == 8 && dib.IsIndexed() && dib.ColorCount() > 0)
         SetPalette(PALETTE_ENTRIES, dib.ColorTable(), 0, dib.ColorCount());
@@ -234,22 +234,22 @@ BOOL CDibImage::DrawPacked(const BYTE* pPacked, std::size_t nSize, std::size_t n
                 dib.ColorAt(pSrc, x, pDst[3 * x], pDst[3 * x + 1], pDst[3 * x + 2]);
         }
     }
-    return TRUE;
+    return true;
 }
 
 BOOL CDibImage::LoadPngResource(int nId, const char* szType)
 {
-    ResourceBlock block;
+    CResourceBlock block;
     if (!FindResourceBlock(nId, szType, block))
         return FALSE;
     return DecodePngToDib(block.pData, block.nSize, *this);
 }
 
-BOOL CDibImage::ClipForApply(const CDibImage& src, const RECT* pSrcRect, int x, int y, ApplyFrame& frame)
+bool CDibImage::ClipForApply(const CDibImage& src, const RECT* pSrcRect, int x, int y, CApplyFrame& frame)
 {
-    frame = ApplyFrame{};
+    frame = CApplyFrame{};
     if (!IsCreated() || !src.IsCreated())
-        return FALSE;
+        return false;
     const RECT rcWanted = pSrcRect != nullptr ? *pSrcRect : src.Bounds();
 
     // Work in source coordinates: destination = source + offset. Clip to the source
@@ -263,7 +263,7 @@ BOOL CDibImage::ClipForApply(const CDibImage& src, const RECT* pSrcRect, int x, 
     const long long nBottom = std::min({static_cast<long long>(rcWanted.bottom),
                                         static_cast<long long>(src.m_nHeight), m_nHeight - nOffY});
     if (nLeft >= nRight || nTop >= nBottom)
-        return FALSE;
+        return false;
 
     // Memory rows count from the bottom line.
     frame.pDst = m_pBits.get();
@@ -276,5 +276,5 @@ BOOL CDibImage::ClipForApply(const CDibImage& src, const RECT* pSrcRect, int x, 
     frame.nSrcBpp = src.BytesPerPixel();
     frame.nDstStride = m_nStride;
     frame.nSrcStride = src.m_nStride;
-    return TRUE;
+    return true;
 }

@@ -107,7 +107,7 @@ public:
     int Apply(Routine&& routine, const CDibImage& src, const RECT* pSrcRect = nullptr, int x = 0, int y = 0,
               void* pParam = nullptr, int nExtra = 0)
     {
-        ApplyFrame frame;
+        CApplyFrame frame;
         if (!ClipForApply(src, pSrcRect, x, y, frame))
             return 0;
         return static_cast<int>(routine(frame.pDst, frame.pSrc, frame.rcSrc, frame.nDstX, frame.nDstY,
@@ -149,14 +149,14 @@ public:
     RECT Bounds() const { return RECT{0, 0, m_nWidth, m_nHeight}; }
 
 private:
-    struct HeaderArea {
+    struct CHeaderArea {
         BITMAPINFOHEADER bmi;
         BYTE extra[HEADER_AREA_SIZE - sizeof(BITMAPINFOHEADER)];
     };
-    static_assert(sizeof(HeaderArea) == HEADER_AREA_SIZE);
+    static_assert(sizeof(CHeaderArea) == HEADER_AREA_SIZE);
 
     // What Apply hands a routine after clipping.
-    struct ApplyFrame {
+    struct CApplyFrame {
         BYTE* pDst = nullptr;
         const BYTE* pSrc = nullptr;
         RECT rcSrc{};
@@ -169,10 +169,10 @@ private:
     };
 
     // Clips and converts to memory rows for Apply; FALSE (frame all zero) when empty.
-    BOOL ClipForApply(const CDibImage& src, const RECT* pSrcRect, int x, int y, ApplyFrame& frame);
+    bool ClipForApply(const CDibImage& src, const RECT* pSrcRect, int x, int y, CApplyFrame& frame);
     // Allocates zeroed pixel memory for the header now in m_Header; on failure the
     // picture is destroyed.
-    BOOL AllocatePixels();
+    bool AllocatePixels();
     void ResetFields();
     void SetGreyRamp();
     // First byte of picture row nPictureRow, counted from the top line.
@@ -184,9 +184,9 @@ private:
     {
         return m_pBits.get() + static_cast<std::size_t>(m_nHeight - 1 - nPictureRow) * m_nStride;
     }
-    BOOL DrawPacked(const BYTE* pPacked, std::size_t nSize, std::size_t nPixelOffset);
+    bool DrawPacked(const BYTE* pPacked, std::size_t nSize, std::size_t nPixelOffset);
 
-    HeaderArea m_Header{};
+    CHeaderArea m_Header{};
     RGBQUAD m_ColorTable[256]{};
     std::unique_ptr<BYTE[]> m_pBits;
     int m_nWidth = 0;

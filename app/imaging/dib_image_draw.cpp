@@ -11,7 +11,7 @@
 namespace {
 
 // Writes pixels between the two formats a picture can have.
-struct PixelCopier {
+struct CPixelCopier {
     int nDstBpp;
     int nSrcBpp;
     const RGBQUAD* pSrcTable; // colours of an 8-bit source
@@ -38,14 +38,14 @@ struct PixelCopier {
 
 // The part [nFirst, nEnd) of a run of nCount steps from nOrigin in direction nStep
 // (+1 or -1) that stays inside [0, nLimit).
-struct RunClip {
+struct CRunClip {
     long long nFirst;
     long long nEnd;
 };
 
-RunClip ClipRun(long long nOrigin, long long nCount, int nStep, long long nLimit)
+CRunClip ClipRun(long long nOrigin, long long nCount, int nStep, long long nLimit)
 {
-    RunClip clip{};
+    CRunClip clip{};
     if (nStep > 0) {
         clip.nFirst = std::max(0LL, -nOrigin);
         clip.nEnd = std::min(nCount, nLimit - nOrigin);
@@ -91,7 +91,7 @@ BOOL CDibImage::Fill(const RECT* pRect, COLORREF clr)
 
 void CDibImage::BlitFrom(const CDibImage& src, const RECT* pSrcRect, int x, int y)
 {
-    ApplyFrame frame;
+    CApplyFrame frame;
     if (!ClipForApply(src, pSrcRect, x, y, frame))
         return;
     const int nRows = frame.rcSrc.bottom - frame.rcSrc.top;
@@ -120,7 +120,7 @@ void CDibImage::BlitFrom(const CDibImage& src, const RECT* pSrcRect, int x, int 
     }
 
     CPaletteMatcher matcher(m_ColorTable);
-    const PixelCopier copy{frame.nDstBpp, frame.nSrcBpp, src.m_ColorTable, &matcher};
+    const CPixelCopier copy{frame.nDstBpp, frame.nSrcBpp, src.m_ColorTable, &matcher};
     for (int i = 0; i < nRows; ++i) {
         const BYTE* pSrc = srcRow(i);
         BYTE* pDst = dstRow(i);
@@ -151,7 +151,7 @@ BOOL CDibImage::StretchFrom(const CDibImage& src, const RECT& rcSrc, const RECT&
     if (pColumnOf == nullptr)
         return FALSE;
     std::fill_n(pColumnOf.get(), m_nWidth, -1);
-    const RunClip cols = ClipRun(rcDst.left, nRunDstX, nDstStepX, m_nWidth);
+    const CRunClip cols = ClipRun(rcDst.left, nRunDstX, nDstStepX, m_nWidth);
     for (long long i = cols.nFirst; i < cols.nEnd; ++i) {
         const long long nSrcX = rcSrc.left + nSrcStepX * (i * nRunSrcX / nRunDstX);
         if (nSrcX >= 0 && nSrcX < src.m_nWidth)
@@ -169,9 +169,9 @@ BOOL CDibImage::StretchFrom(const CDibImage& src, const RECT& rcSrc, const RECT&
         ++nDirectEnd;
     const int nBpp = BytesPerPixel();
     CPaletteMatcher matcher(m_ColorTable);
-    const PixelCopier copy{nBpp, src.BytesPerPixel(), src.m_ColorTable, &matcher};
+    const CPixelCopier copy{nBpp, src.BytesPerPixel(), src.m_ColorTable, &matcher};
 
-    const RunClip rows = ClipRun(rcDst.top, nRunDstY, nDstStepY, m_nHeight);
+    const CRunClip rows = ClipRun(rcDst.top, nRunDstY, nDstStepY, m_nHeight);
     for (long long i = rows.nFirst; i < rows.nEnd; ++i) {
         const long long nSrcY = rcSrc.top + nSrcStepY * (i * nRunSrcY / nRunDstY);
         if (nSrcY < 0 || nSrcY >= src.m_nHeight)

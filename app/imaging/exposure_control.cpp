@@ -27,7 +27,7 @@ void CExposureControl::ShowInDialog(int nControlId, int nValue)
         m_Hook(nControlId, nValue);
 }
 
-ExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMode, CExposureCamera& camera,
+CExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMode, CExposureCamera& camera,
                                                 DWORD dwNow)
 {
     const double w = raw.Width();
@@ -70,7 +70,7 @@ ExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMod
         bChange = false;
     m_dwLastEvaluation = dwNow;
 
-    ExposureDecision decision;
+    CExposureDecision decision;
     decision.dFactor = c;
     if (!bChange)
         return decision;
@@ -83,7 +83,7 @@ ExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMod
             n = 63;
         camera.SetGlobalGain(n);
         ShowInDialog(IDC_GLOBAL_GAIN_EDIT, n);
-        decision.bChange = TRUE;
+        decision.bChange = true;
         decision.nNewValue = n;
     } else if (nAutoIrisMode == 1) {
         WORD wExposure = 0;
@@ -94,7 +94,7 @@ ExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMod
             n = 1;
         camera.SetExposure(n);
         ShowInDialog(IDC_EXPOSURE_EDIT, n);
-        decision.bChange = TRUE;
+        decision.bChange = true;
         decision.nNewValue = n;
     }
     return decision;
@@ -102,7 +102,7 @@ ExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMod
 
 CColorGains CExposureControl::WhiteBalanceStep(CDibImage& raw, int nBayerMode)
 {
-    WhiteBalanceParam param;
+    CWhiteBalanceParam param;
     param.nMode = nBayerMode;
     raw.Apply(MeasureWhiteBalance, raw, nullptr, 0, 0, &param);
 

@@ -40,9 +40,9 @@ struct CColorGains {
 };
 
 // What one exposure evaluation decided.
-struct ExposureDecision {
+struct CExposureDecision {
     double dFactor = 1.0;   // correction factor c after the frame-interval guard
-    BOOL bChange = FALSE;   // whether gain or exposure was written
+    bool bChange = false;   // whether gain or exposure was written
     int nNewValue = -1;     // the value written (gain or exposure lines), -1 if none
 };
 
@@ -71,7 +71,7 @@ public:
     // dwNow (timeGetTime milliseconds). nAutoIrisMode 0 drives the global gain, 1 the
     // exposure, other values only measure. raw is only read (it is the destination of
     // the measuring Apply).
-    ExposureDecision ExposureStep(CDibImage& raw, int nAutoIrisMode, CExposureCamera& camera, DWORD dwNow);
+    CExposureDecision ExposureStep(CDibImage& raw, int nAutoIrisMode, CExposureCamera& camera, DWORD dwNow);
 
     // One-shot white balance of a raw frame with Bayer mode nBayerMode: the gains that
     // make the red and blue means equal to the green mean, each kept to 0 .. 2.0. The

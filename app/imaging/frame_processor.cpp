@@ -21,9 +21,9 @@
 
 namespace {
 
-DemosaicParam DemosaicParamOf(const CFrameSettings& settings)
+CDemosaicParam DemosaicParamOf(const CFrameSettings& settings)
 {
-    return DemosaicParam{settings.m_BayerMode, TruncToInt(settings.m_BayerR * 100),
+    return CDemosaicParam{settings.m_BayerMode, TruncToInt(settings.m_BayerR * 100),
                          TruncToInt(settings.m_BayerG * 100), TruncToInt(settings.m_BayerB * 100)};
 }
 
@@ -67,20 +67,20 @@ void CopyUpsideDown(const CDibImage& src, CDibImage& dst)
 
 } // namespace
 
-BOOL CFrameProcessor::KeepLike(CDibImage& picture, const CDibImage& model)
+bool CFrameProcessor::KeepLike(CDibImage& picture, const CDibImage& model)
 {
     if (picture.IsCreated() && picture.Width() == model.Width() && picture.Height() == model.Height() &&
         picture.BitCount() == model.BitCount())
-        return TRUE;
+        return true;
     return picture.CreateLike(&model);
 }
 
-BOOL CFrameProcessor::ReconstructColor(const CDibImage& raw, CDibImage& color, const CFrameSettings& settings)
+bool CFrameProcessor::ReconstructColor(const CDibImage& raw, CDibImage& color, const CFrameSettings& settings)
 {
     if (!raw.IsCreated() || !color.IsCreated())
-        return FALSE;
-    DemosaicParam demosaic = DemosaicParamOf(settings);
-    HlsParam hls{settings.m_HLS.H, settings.m_HLS.L, settings.m_HLS.S};
+        return false;
+    CDemosaicParam demosaic = DemosaicParamOf(settings);
+    CHlsParam hls{settings.m_HLS.H, settings.m_HLS.L, settings.m_HLS.S};
 
     if (raw.Width() == color.Width() && raw.Height() == color.Height() && color.BitCount() == 24) {
         ZeroBorder(color);
@@ -90,18 +90,18 @@ BOOL CFrameProcessor::ReconstructColor(const CDibImage& raw, CDibImage& color, c
                      raw.BytesPerPixel(), raw.Width(), raw.Height(), demosaic);
         if (HlsSelected(settings))
             color.Apply(AdjustHls, color, nullptr, 0, 0, &hls);
-        return TRUE;
+        return true;
     }
 
     // Other sizes: a zeroed temporary like color, clipped as Apply clips.
     if (!KeepLike(m_ColorTemp, color))
-        return FALSE;
+        return false;
     std::memset(m_ColorTemp.Bits(), 0, static_cast<std::size_t>(m_ColorTemp.Stride()) * m_ColorTemp.Height());
     m_ColorTemp.Apply(Demosaic, raw, nullptr, 0, 0, &demosaic);
     if (HlsSelected(settings))
         m_ColorTemp.Apply(AdjustHls, m_ColorTemp, nullptr, 0, 0, &hls);
     CopyUpsideDown(m_ColorTemp, color);
-    return TRUE;
+    return true;
 }
 
 void CFrameProcessor::FlipRaw(CDibImage& raw)

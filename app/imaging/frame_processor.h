@@ -5,17 +5,19 @@
 #include "app/imaging/dib_image.h"
 #include "platform/win_types.h"
 
+// Hue, lightness and saturation deltas, contrast and sharpness ("m_HLS.*").
+struct CHlsSettings {
+    int H = 0;  // hue delta
+    int L = 0;  // lightness delta
+    int S = 0;  // saturation delta
+    int C = 0;  // contrast
+    int SP = 0; // sharpness
+};
+
 // The settings the chain reads, named like the main window's settings members.
 struct CFrameSettings {
-    struct Hls {
-        int H = 0;  // hue delta
-        int L = 0;  // lightness delta
-        int S = 0;  // saturation delta
-        int C = 0;  // contrast
-        int SP = 0; // sharpness
-    };
     int Gamma = 100; // 100 = off
-    Hls m_HLS;
+    CHlsSettings m_HLS;
     int m_BinaryFlg = 0;
     int m_Binary = 128;
     int m_BayerFlg = 0; // colour reconstruction on
@@ -34,8 +36,8 @@ public:
     // Colour reconstruction: Demosaic of raw (whole picture at (0, 0), the settings' mode
     // and gains x 100 truncated) into a zeroed picture like color, AdjustHls on it when any
     // of m_HLS.H, .L, .S is non-zero, and the result copied into color upside down. raw is
-    // not changed. FALSE, with nothing done, when either picture is empty.
-    BOOL ReconstructColor(const CDibImage& raw, CDibImage& color, const CFrameSettings& settings);
+    // not changed. false, with nothing done, when either picture is empty.
+    bool ReconstructColor(const CDibImage& raw, CDibImage& color, const CFrameSettings& settings);
 
     // Without colour reconstruction: raw turned upside down in place.
     void FlipRaw(CDibImage& raw);
@@ -52,7 +54,7 @@ public:
 
 private:
     // Makes picture like model (size and format) unless it is already.
-    static BOOL KeepLike(CDibImage& picture, const CDibImage& model);
+    static bool KeepLike(CDibImage& picture, const CDibImage& model);
 
     CDibImage m_ColorTemp;    // reconstruction target when color and raw differ in size
     CDibImage m_SharpenCopy;  // unchanged copy of the picture being sharpened

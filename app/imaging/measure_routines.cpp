@@ -66,7 +66,7 @@ int MeasureWhiteBalance(BYTE* /*pDst*/, const BYTE* pSrc, const RECT& rcSrc, int
 {
     if (pParam == nullptr)
         return 1;
-    auto& param = *static_cast<WhiteBalanceParam*>(pParam);
+    auto& param = *static_cast<CWhiteBalanceParam*>(pParam);
     const int nRowFlag0 = param.nMode == 1 || param.nMode == 3 ? 1 : 0;
     const int nColFlag0 = param.nMode == 2 || param.nMode == 3 ? 1 : 0;
 

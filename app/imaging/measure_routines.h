@@ -5,7 +5,7 @@
 
 // Parameter record of MeasureWhiteBalance: three results and the Bayer mode (phases as
 // for Demosaic).
-struct WhiteBalanceParam {
+struct CWhiteBalanceParam {
     int nOut0 = 0; // green mean / blue mean, in hundredths (truncated)
     int nOut1 = 0; // 100
     int nOut2 = 0; // green mean / red mean, in hundredths (truncated)

@@ -20,9 +20,9 @@ DWORD ReadDword(const BYTE* p)
 
 } // namespace
 
-CPackedDib::Channel CPackedDib::MakeChannel(DWORD dwMask)
+CPackedDib::CChannel CPackedDib::MakeChannel(DWORD dwMask)
 {
-    Channel channel;
+    CChannel channel;
     channel.dwMask = dwMask;
     if (dwMask != 0) {
         channel.nShift = std::countr_zero(dwMask);
@@ -33,7 +33,7 @@ CPackedDib::Channel CPackedDib::MakeChannel(DWORD dwMask)
 
 // Scales a masked field to 0..255: wide fields keep their top 8 bits, narrow ones are
 // stretched so that their largest value becomes 255 (5 bits: 31 -> 255, 16 -> 132).
-BYTE CPackedDib::Channel::Extract(DWORD dwPixel) const
+BYTE CPackedDib::CChannel::Extract(DWORD dwPixel) const
 {
     if (nBits == 0)
         return 0;
@@ -44,32 +44,32 @@ BYTE CPackedDib::Channel::Extract(DWORD dwPixel) const
     return static_cast<BYTE>((dwValue * 255 + dwMax / 2) / dwMax);
 }
 
-BOOL CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelOffset)
+bool CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelOffset)
 {
     *this = CPackedDib{};
     if (pData == nullptr || nSize < INFO_HEADER_SIZE)
-        return FALSE;
+        return false;
 
     BITMAPINFOHEADER header;
     std::memcpy(&header, pData, INFO_HEADER_SIZE);
     if (header.biSize < INFO_HEADER_SIZE || header.biSize > nSize)
-        return FALSE;
+        return false;
     if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN)
-        return FALSE;
+        return false;
 
     const int nBitCount = header.biBitCount;
     switch (header.biCompression) {
     case BI_RGB:
         if (nBitCount != 1 && nBitCount != 4 && nBitCount != 8 && nBitCount != 16 && nBitCount != 24 &&
             nBitCount != 32)
-            return FALSE;
+            return false;
         break;
     case BI_BITFIELDS:
         if (nBitCount != 16 && nBitCount != 32)
-            return FALSE;
+            return false;
         break;
     default:
-        return FALSE; // run-length, JPEG and PNG compressed bitmaps are not read
+        return false; // run-length, JPEG and PNG compressed bitmaps are not read
     }
 
     // Colour masks, then the colour table, follow the header.
@@ -79,7 +79,7 @@ BOOL CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelO
         const BYTE* pMasks = pData + INFO_HEADER_SIZE;
         if (header.biSize < HEADER_WITH_MASKS_SIZE) {
             if (nTableStart + MASKS_SIZE > nSize)
-                return FALSE;
+                return false;
             pMasks = pData + header.biSize;
             nTableStart += MASKS_SIZE;
         }
@@ -97,14 +97,14 @@ BOOL CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelO
         nColors = std::uint64_t{1} << nBitCount;
     const std::uint64_t nTableEnd = nTableStart + nColors * sizeof(RGBQUAD);
     if (nColors > INT_MAX || nTableEnd > nSize)
-        return FALSE;
+        return false;
 
     const std::uint64_t nRowBytes = (static_cast<std::uint64_t>(nBitCount) * header.biWidth + 31) / 32 * 4;
     const std::uint64_t nHeight =
         header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
     const std::uint64_t nPixelStart = nPixelOffset >= nTableEnd && nPixelOffset <= nSize ? nPixelOffset : nTableEnd;
     if (nHeight > (nSize - nPixelStart) / nRowBytes)
-        return FALSE;
+        return false;
 
     m_Header = header;
     m_pHeaderInData = reinterpret_cast<const BITMAPINFOHEADER*>(pData);
@@ -119,7 +119,7 @@ BOOL CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelO
     m_Red = MakeChannel(dwRed);
     m_Green = MakeChannel(dwGreen);
     m_Blue = MakeChannel(dwBlue);
-    return TRUE;
+    return true;
 }
 
 const BYTE* CPackedDib::Row(int y) const

@@ -15,7 +15,7 @@ public:
     // Checks the layout. nPixelOffset, when non-zero, says where the pixel rows start,
     // counted from pData (a file's bfOffBits less the file header); it is used when it
     // lies behind the colour table, else the rows are taken to follow the colour table.
-    BOOL Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelOffset = 0);
+    bool Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelOffset = 0);
 
     // The first 40 header bytes as stored; HeaderSize() is the full size the header
     // claims (its biSize), all of which lies inside the parsed memory.
@@ -41,13 +41,13 @@ public:
     void ColorAt(const BYTE* pRow, int x, BYTE& nBlue, BYTE& nGreen, BYTE& nRed) const;
 
 private:
-    struct Channel {
+    struct CChannel {
         DWORD dwMask = 0;
         int nShift = 0;
         int nBits = 0;
         BYTE Extract(DWORD dwPixel) const;
     };
-    static Channel MakeChannel(DWORD dwMask);
+    static CChannel MakeChannel(DWORD dwMask);
 
     BITMAPINFOHEADER m_Header{};
     const BITMAPINFOHEADER* m_pHeaderInData = nullptr;
@@ -59,5 +59,5 @@ private:
     int m_nBitCount = 0;
     bool m_bTopDown = false;
     std::size_t m_nRowBytes = 0;
-    Channel m_Red, m_Green, m_Blue;
+    CChannel m_Red, m_Green, m_Blue;
 };

@@ -16,7 +16,7 @@ constexpr const char* OUT_OF_MEMORY_TEXT = "Visual PNG: out of memory";
 
 // State of one decoding. Plain data only, since libpng's errors long-jump across the
 // code that fills it.
-struct PngReadContext {
+struct CPngReadContext {
     const BYTE* pData;
     std::size_t nSize;
     std::size_t nOffset; // next byte handed to libpng
@@ -32,7 +32,7 @@ struct PngReadContext {
 // libpng's read function: serves the bytes of the memory image, never past its end.
 void ReadFromMemory(png_structp png, png_bytep pOut, png_size_t nLength)
 {
-    auto* pContext = static_cast<PngReadContext*>(png_get_io_ptr(png));
+    auto* pContext = static_cast<CPngReadContext*>(png_get_io_ptr(png));
     if (nLength > pContext->nSize - pContext->nOffset)
         png_error(png, "Visual PNG: unexpected end of data");
     std::memcpy(pOut, pContext->pData + pContext->nOffset, nLength);
@@ -42,7 +42,7 @@ void ReadFromMemory(png_structp png, png_bytep pOut, png_size_t nLength)
 // libpng's error function: keeps the message and jumps back to DecodeRows.
 [[noreturn]] void OnPngError(png_structp png, png_const_charp szMessage)
 {
-    auto* pContext = static_cast<PngReadContext*>(png_get_error_ptr(png));
+    auto* pContext = static_cast<CPngReadContext*>(png_get_error_ptr(png));
     if (pContext != nullptr) {
         std::strncpy(pContext->szError, szMessage != nullptr ? szMessage : "", ERROR_TEXT_SIZE - 1);
         pContext->szError[ERROR_TEXT_SIZE - 1] = '\0';
@@ -56,7 +56,7 @@ void OnPngWarning(png_structp, png_const_charp) {}
 // Owns the libpng structures of one decoding and the row memory allocated through them.
 class CPngReader {
 public:
-    explicit CPngReader(PngReadContext& context) : m_Context(context)
+    explicit CPngReader(CPngReadContext& context) : m_Context(context)
     {
         m_pPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, &context, OnPngError, OnPngWarning);
         if (m_pPng != nullptr)
@@ -77,14 +77,14 @@ public:
     png_infop Info() const { return m_pInfo; }
 
 private:
-    PngReadContext& m_Context;
+    CPngReadContext& m_Context;
     png_structp m_pPng = nullptr;
     png_infop m_pInfo = nullptr;
 };
 
 // Reads the header, sets the transformations and reads every row into the context.
 // Errors leave through OnPngError.
-void ReadPicture(png_structp png, png_infop info, PngReadContext* pContext)
+void ReadPicture(png_structp png, png_infop info, CPngReadContext* pContext)
 {
     png_set_read_fn(png, pContext, ReadFromMemory);
     png_set_sig_bytes(png, static_cast<int>(PNG_SIGNATURE_SIZE));
@@ -125,22 +125,22 @@ void ReadPicture(png_structp png, png_infop info, PngReadContext* pContext)
 
 // The one place that catches libpng's long jumps. It holds no C++ objects and changes
 // no local variable, so nothing is skipped or clobbered by a jump.
-BOOL DecodeRows(png_structp png, png_infop info, PngReadContext* pContext)
+bool DecodeRows(png_structp png, png_infop info, CPngReadContext* pContext)
 {
     if (setjmp(png_jmpbuf(png)))
-        return FALSE;
+        return false;
     ReadPicture(png, info, pContext);
-    return TRUE;
+    return true;
 }
 
 // Decoded rows (top line first, red-green-blue[-alpha]) into a 24-bit picture: row i
 // becomes memory row height - 1 - i, red and blue swapped, a fourth channel skipped.
-BOOL ConvertRows(const PngReadContext& context, CDibImage& picture)
+bool ConvertRows(const CPngReadContext& context, CDibImage& picture)
 {
     const int nWidth = static_cast<int>(context.nWidth);
     const int nHeight = static_cast<int>(context.nHeight);
     if (context.nChannels < 3 || !picture.Create(nWidth, nHeight, 24))
-        return FALSE;
+        return false;
     const int nChannels = context.nChannels;
     for (int i = 0; i < nHeight; ++i) {
         const BYTE* pSrc = context.pRows + static_cast<std::size_t>(i) * context.nRowBytes;
@@ -151,22 +151,22 @@ BOOL ConvertRows(const PngReadContext& context, CDibImage& picture)
             pDst[2] = pSrc[0];
         }
     }
-    return TRUE;
+    return true;
 }
 
 } // namespace
 
-BOOL DecodePngToDib(const BYTE* data, std::size_t size, CDibImage& image, std::string* pErrorText)
+bool DecodePngToDib(const BYTE* data, std::size_t size, CDibImage& image, std::string* pErrorText)
 {
     auto fail = [pErrorText](const char* szText) {
         if (pErrorText != nullptr)
             *pErrorText = szText;
-        return FALSE;
+        return false;
     };
     if (data == nullptr || size < PNG_SIGNATURE_SIZE || png_sig_cmp(data, 0, PNG_SIGNATURE_SIZE) != 0)
         return fail("Visual PNG: not a PNG file");
 
-    PngReadContext context{};
+    CPngReadContext context{};
     context.pData = data;
     context.nSize = size;
     context.nOffset = PNG_SIGNATURE_SIZE;
@@ -181,5 +181,5 @@ BOOL DecodePngToDib(const BYTE* data, std::size_t size, CDibImage& image, std::s
     if (!ConvertRows(context, picture))
         return fail(OUT_OF_MEMORY_TEXT);
     image = std::move(picture);
-    return TRUE;
+    return true;
 }

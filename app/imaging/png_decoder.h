@@ -16,7 +16,7 @@ constexpr unsigned PNG_MAX_DIMENSION = 16384;
 // bottom-up, blue-green-red). Every colour type and depth is taken: 16-bit samples are
 // cut to 8, palettes, low-bit grey and transparency expanded, grey turned into RGB, an
 // alpha channel skipped; a file with a gAMA chunk is corrected for a 2.2 screen gamma.
-// Returns FALSE, with image unchanged, on a bad signature, truncated or corrupt data, a
+// Returns false, with image unchanged, on a bad signature, truncated or corrupt data, a
 // picture larger than PNG_MAX_DIMENSION either way, or lack of memory; pErrorText, when
 // given, then receives the library's message.
-BOOL DecodePngToDib(const BYTE* data, std::size_t size, CDibImage& image, std::string* pErrorText = nullptr);
+bool DecodePngToDib(const BYTE* data, std::size_t size, CDibImage& image, std::string* pErrorText = nullptr);

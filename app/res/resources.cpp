@@ -21,42 +21,42 @@ extern const std::size_t art_cursor_size;
 
 namespace {
 
-enum class Language { Neutral, English, Japanese };
+enum class ELanguage { Neutral, English, Japanese };
 
-struct ResourceEntry {
+struct CResourceEntry {
     int nId;
     const char* szType;
-    Language language;
+    ELanguage language;
     const unsigned char* pData;
     const std::size_t* pSize;
 };
 
 using namespace vexilo_embedded;
 
-const ResourceEntry s_Resources[] = {
-    {IDB_PANEL, RT_PNG, Language::English, art_panel_en, &art_panel_en_size},
-    {IDB_PANEL, RT_PNG, Language::Japanese, art_panel_ja, &art_panel_ja_size},
-    {IDB_BACKGROUND, RT_PNG, Language::Neutral, art_background, &art_background_size},
-    {IDB_TOGGLES, RT_PNG, Language::Neutral, art_toggles, &art_toggles_size},
-    {IDR_MAINFRAME, RT_ICON_PNG, Language::Neutral, art_icon, &art_icon_size},
-    {IDC_HAND_CURSOR, RT_CURSOR_PNG, Language::Neutral, art_cursor, &art_cursor_size},
+const CResourceEntry s_Resources[] = {
+    {IDB_PANEL, RT_PNG, ELanguage::English, art_panel_en, &art_panel_en_size},
+    {IDB_PANEL, RT_PNG, ELanguage::Japanese, art_panel_ja, &art_panel_ja_size},
+    {IDB_BACKGROUND, RT_PNG, ELanguage::Neutral, art_background, &art_background_size},
+    {IDB_TOGGLES, RT_PNG, ELanguage::Neutral, art_toggles, &art_toggles_size},
+    {IDR_MAINFRAME, RT_ICON_PNG, ELanguage::Neutral, art_icon, &art_icon_size},
+    {IDC_HAND_CURSOR, RT_CURSOR_PNG, ELanguage::Neutral, art_cursor, &art_cursor_size},
 };
 
 } // namespace
 
-BOOL FindResourceBlock(int nId, const char* szType, ResourceBlock& block)
+bool FindResourceBlock(int nId, const char* szType, CResourceBlock& block)
 {
     if (szType == nullptr)
-        return FALSE;
-    const Language wanted = g_bJapanese ? Language::Japanese : Language::English;
-    for (const ResourceEntry& entry : s_Resources) {
+        return false;
+    const ELanguage wanted = g_bJapanese ? ELanguage::Japanese : ELanguage::English;
+    for (const CResourceEntry& entry : s_Resources) {
         if (entry.nId != nId || std::strcmp(entry.szType, szType) != 0)
             continue;
-        if (entry.language != Language::Neutral && entry.language != wanted)
+        if (entry.language != ELanguage::Neutral && entry.language != wanted)
             continue;
         block.pData = entry.pData;
         block.nSize = *entry.pSize;
-        return TRUE;
+        return true;
     }
-    return FALSE;
+    return false;
 }

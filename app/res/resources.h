@@ -19,7 +19,7 @@ constexpr const char* RT_ICON_PNG = "Icon";
 constexpr const char* RT_CURSOR_PNG = "Cursor";
 
 // A resource's bytes; they live as long as the program.
-struct ResourceBlock {
+struct CResourceBlock {
     const BYTE* pData = nullptr;
     std::size_t nSize = 0;
 };
@@ -27,4 +27,4 @@ struct ResourceBlock {
 // Finds resource nId of type szType (case-sensitive type name). Resources with a
 // language-specific copy (the panel picture with its captions drawn in) answer the
 // Japanese copy when g_bJapanese is set, else the English one.
-BOOL FindResourceBlock(int nId, const char* szType, ResourceBlock& block);
+bool FindResourceBlock(int nId, const char* szType, CResourceBlock& block);

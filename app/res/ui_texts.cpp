@@ -4,7 +4,7 @@ int g_bJapanese = 0;
 
 namespace {
 
-const UiText s_StringTable[] = {
+const CUiText s_StringTable[] = {
     // Tooltips of the main window, shown in the Japanese user interface only.
     {200, nullptr, "カメラ映像の表示／非表示を切り替えます"},
     {201, nullptr, "現在の映像を画像として保存します"},
@@ -43,7 +43,7 @@ const UiText s_StringTable[] = {
     {1011, "It has already startup", "既に同系列のソフトが起動しているため起動できません"},
 };
 
-const UiText s_MainWindowControls[] = {
+const CUiText s_MainWindowControls[] = {
     {1072, "", ""},
     {1100, "Load image", "画像取り込み"},
     {1130, "LIVE", "ライブ映像"},
@@ -76,7 +76,7 @@ const UiText s_MainWindowControls[] = {
     {1123, "", ""},
 };
 
-const UiText s_ZoomChoices[] = {
+const CUiText s_ZoomChoices[] = {
     {0, "full-screen", "全画面表示"},
     {1, "x1", "１倍"},
     {2, "x2", "２倍"},
@@ -85,16 +85,16 @@ const UiText s_ZoomChoices[] = {
     {5, "x16", "16倍"},
 };
 
-const UiText* FindText(std::span<const UiText> table, int nId)
+const CUiText* FindText(std::span<const CUiText> table, int nId)
 {
-    for (const UiText& text : table) {
+    for (const CUiText& text : table) {
         if (text.nId == nId)
             return &text;
     }
     return nullptr;
 }
 
-const char* TextIn(const UiText* pText, bool bJapanese)
+const char* TextIn(const CUiText* pText, bool bJapanese)
 {
     if (pText == nullptr)
         return "";
@@ -104,11 +104,11 @@ const char* TextIn(const UiText* pText, bool bJapanese)
 
 } // namespace
 
-std::span<const UiText> StringTable() { return s_StringTable; }
-std::span<const UiText> MainWindowControls() { return s_MainWindowControls; }
-std::span<const UiText> ZoomChoices() { return s_ZoomChoices; }
+std::span<const CUiText> StringTable() { return s_StringTable; }
+std::span<const CUiText> MainWindowControls() { return s_MainWindowControls; }
+std::span<const CUiText> ZoomChoices() { return s_ZoomChoices; }
 
 const char* LoadUiString(int nId, bool bJapanese) { return TextIn(FindText(s_StringTable, nId), bJapanese); }
 const char* LoadUiString(int nId) { return LoadUiString(nId, g_bJapanese != 0); }
 const char* MainWindowCaption(int nControlId) { return TextIn(FindText(s_MainWindowControls, nControlId), g_bJapanese != 0); }
-const char* CurrentText(const UiText& text) { return TextIn(&text, g_bJapanese != 0); }
+const char* CurrentText(const CUiText& text) { return TextIn(&text, g_bJapanese != 0); }

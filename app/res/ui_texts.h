@@ -7,21 +7,21 @@
 // 1 when the system language is Japanese; set once at start-up before any window exists.
 extern int g_bJapanese;
 
-struct UiText {
+struct CUiText {
     int nId;
     const char* szEnglish;  // nullptr where only the Japanese table has the entry
     const char* szJapanese;
 };
 
 // String table entries: tooltips 200..224 (Japanese only) and texts 1000..1011.
-std::span<const UiText> StringTable();
+std::span<const CUiText> StringTable();
 
 // Controls of the main window (template 102) by control id, with their captions
 // ("" for controls without one).
-std::span<const UiText> MainWindowControls();
+std::span<const CUiText> MainWindowControls();
 
 // The zoom combo's six entries, fit-to-window first.
-std::span<const UiText> ZoomChoices();
+std::span<const CUiText> ZoomChoices();
 
 // Text of a string-table entry in the current language; "" when it has none.
 const char* LoadUiString(int nId);
@@ -33,7 +33,7 @@ const char* LoadUiString(int nId, bool bJapanese);
 const char* MainWindowCaption(int nControlId);
 
 // The text of an entry in the current language ("" when missing in it).
-const char* CurrentText(const UiText& text);
+const char* CurrentText(const CUiText& text);
 
 // Ids of the string table used by the program.
 constexpr int IDS_LENGTH = 1000;

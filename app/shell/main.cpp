@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
 
     const QString cameraName =
         parser.isSet(cameraOption) ? parser.value(cameraOption) : qEnvironmentVariable("VEXILO_CAMERA");
-    CameraBackendKind cameras = CameraBackendKind::Automatic;
+    ECameraBackendKind cameras = ECameraBackendKind::Automatic;
     if (!ParseCameraBackend(cameraName.toStdString(), cameras)) {
         std::fprintf(stderr, "vexilo: unknown camera kind \"%s\" (use usb, sim or none)\n", qPrintable(cameraName));
         return 1;

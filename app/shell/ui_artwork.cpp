@@ -12,7 +12,7 @@ namespace {
 
 QImage EmbeddedImage(int nId, const char* szType)
 {
-    ResourceBlock block;
+    CResourceBlock block;
     if (!FindResourceBlock(nId, szType, block))
         return QImage();
     return QImage::fromData(block.pData, static_cast<int>(block.nSize));

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-CViewerApp::CViewerApp(QString lockPath, std::string szSettingsFolder, CameraBackendKind cameras)
+CViewerApp::CViewerApp(QString lockPath, std::string szSettingsFolder, ECameraBackendKind cameras)
     : m_LockPath(std::move(lockPath)), m_szSettingsFolder(std::move(szSettingsFolder)), m_Cameras(cameras)
 {
 }

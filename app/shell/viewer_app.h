@@ -15,7 +15,7 @@ class CViewerApp {
 public:
     // lockPath: the single-instance lock; szSettingsFolder: where Vexilo.ini lives;
     // cameras: where cameras come from.
-    CViewerApp(QString lockPath, std::string szSettingsFolder, CameraBackendKind cameras);
+    CViewerApp(QString lockPath, std::string szSettingsFolder, ECameraBackendKind cameras);
 
     // Runs the program; FALSE always, as the process ends when it returns.
     BOOL InitInstance();
@@ -26,5 +26,5 @@ public:
 private:
     QString m_LockPath;
     std::string m_szSettingsFolder;
-    CameraBackendKind m_Cameras;
+    ECameraBackendKind m_Cameras;
 };

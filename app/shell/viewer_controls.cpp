@@ -47,20 +47,20 @@ void CViewerControls::Create(QWidget* pWindow, const QImage& panelSheet, const Q
                        " padding: 0 3px; background-color: %1; }")
             .arg(staticColor));
 
-    for (const ControlTemplate& control : MainWindowTemplate()) {
+    for (const CControlTemplate& control : MainWindowTemplate()) {
         const int nId = control.nId;
         QWidget* pWidget = nullptr;
         switch (control.kind) {
-        case ControlKind::Frame:
+        case EControlKind::Frame:
             pWidget = new QWidget(pWindow);
             pWidget->setAttribute(Qt::WA_TransparentForMouseEvents);
             break;
-        case ControlKind::GroupBox:
+        case EControlKind::GroupBox:
             pWidget = new QGroupBox(Caption(nId), pWindow);
             break;
-        case ControlKind::PanelButton:
-        case ControlKind::ToggleButton: {
-            const bool bPanel = control.kind == ControlKind::PanelButton;
+        case EControlKind::PanelButton:
+        case EControlKind::ToggleButton: {
+            const bool bPanel = control.kind == EControlKind::PanelButton;
             auto* pButton = new CPanelButton(
                 nId, bPanel ? panelSheet : toggleSheet, bPanel ? PANEL_FACE_SIZE : TOGGLE_FACE_SIZE,
                 [faceOf, nId](bool bEnabled, POINT& cell) { return faceOf(nId, bEnabled, cell); },
@@ -70,20 +70,20 @@ void CViewerControls::Create(QWidget* pWindow, const QImage& panelSheet, const Q
             pWidget = pButton;
             break;
         }
-        case ControlKind::ComboBox: {
+        case EControlKind::ComboBox: {
             auto* pCombo = new QComboBox(pWindow);
             (nId == IDC_ZOOM ? m_cbZoom : m_cbCalib) = pCombo;
             pWidget = pCombo;
             break;
         }
-        case ControlKind::Static:
+        case EControlKind::Static:
             pWidget = new QLabel(Caption(nId), pWindow);
             break;
-        case ControlKind::ListView:
+        case EControlKind::ListView:
             m_lcResults = new QTableWidget(pWindow);
             pWidget = m_lcResults;
             break;
-        case ControlKind::ScrollBar:
+        case EControlKind::ScrollBar:
             m_sbStrip = new QScrollBar(Qt::Horizontal, pWindow);
             pWidget = m_sbStrip;
             break;
@@ -93,7 +93,7 @@ void CViewerControls::Create(QWidget* pWindow, const QImage& panelSheet, const Q
         m_Items[nId] = pWidget;
     }
 
-    for (const UiText& choice : ZoomChoices())
+    for (const CUiText& choice : ZoomChoices())
         m_cbZoom->addItem(QString::fromUtf8(CurrentText(choice)));
     m_cbZoom->setCurrentIndex(1);
 }

@@ -6,7 +6,6 @@
 #include "app/shell/core/panel_faces.h"
 #include "app/shell/qt_geometry.h"
 #include "platform/clock.h"
-#include "platform/log.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -58,7 +57,7 @@ void CViewerDlg::CreateControls()
     auto faceOf = [this](int nId, bool bEnabled, POINT& cell) {
         if (nId == IDC_PANEL_TOGGLE || nId == IDC_STRIP_TOGGLE)
             return ToggleFaceCell(nId, m_bPanelVisible != 0, m_bThumbVisible != 0, cell);
-        PanelFaceState state;
+        CPanelFaceState state;
         state.bFrozen = m_LiveView.IsFrozen();
         state.bSaveOverlay = m_bSaveOverlay != 0;
         state.bEnabled = bEnabled;
@@ -119,25 +118,25 @@ void CViewerDlg::LoadSettings()
         m_Controls.m_cbZoom->setCurrentIndex(settings.m_Bai);
     }
     CViewGeometry view = m_LiveView.View();
-    view.offsets = ScrollOffsets{settings.m_Bai_X, settings.m_Bai_Y};
+    view.offsets = CScrollOffsets{settings.m_Bai_X, settings.m_Bai_Y};
     m_LiveView.SetView(view);
     m_Art.DecodePictures();
 }
 
 void CViewerDlg::SaveSettings()
 {
-    const ScrollOffsets offsets = m_LiveView.View().offsets;
+    const CScrollOffsets offsets = m_LiveView.View().offsets;
     const int nZoom = m_Controls.m_cbZoom->currentIndex();
     m_Settings.Update([&offsets, nZoom](CViewerSettings& s) {
         s.m_Bai = nZoom;
         s.m_Bai_X = offsets.x;
         s.m_Bai_Y = offsets.y;
     });
-    WindowPlacement placement;
-    placement.bMaximized = isMaximized() ? 1 : 0;
+    CWindowPlacement placement;
+    placement.bMaximized = isMaximized();
     placement.rcNormal = ToRect(isMaximized() ? normalGeometry() : geometry());
-    if (!m_SettingsFile.Save(m_Settings.Snapshot(), placement))
-        LogLine(ELogCategory::Files, "the settings could not be written to %s", m_SettingsFile.IniPath().c_str());
+    // A settings file that cannot be written is logged by Save; the window closes anyway.
+    m_SettingsFile.Save(m_Settings.Snapshot(), placement);
 }
 
 void CViewerDlg::showEvent(QShowEvent* pEvent)
@@ -146,7 +145,7 @@ void CViewerDlg::showEvent(QShowEvent* pEvent)
     if (m_bPlacementRestored)
         return;
     m_bPlacementRestored = true;
-    const WindowPlacement placement = m_SettingsFile.LoadPlacement(ToRect(geometry()));
+    const CWindowPlacement placement = m_SettingsFile.LoadPlacement(ToRect(geometry()));
     setGeometry(ToQRect(placement.rcNormal));
     if (placement.bMaximized)
         setWindowState(windowState() | Qt::WindowMaximized);

@@ -36,7 +36,7 @@ void CViewerDlg::OnSize()
     if (pFrame == nullptr)
         return;
     const RECT rcClient = ToRect(rect());
-    for (const PanelOffset& offset : PanelRightOffsets()) {
+    for (const CPanelOffset& offset : PanelRightOffsets()) {
         QWidget* pControl = GetDlgItem(offset.nId);
         pControl->setGeometry(ToQRect(MovePanelControl(ToRect(pControl->geometry()), rcClient, offset.nFromRight)));
     }
@@ -52,7 +52,7 @@ void CViewerDlg::RecalcLayout()
     const CDibImage& shown = m_LiveView.ShownImage();
     const int nZoom = m_Controls.m_cbZoom->currentIndex();
     QWidget* pFrame = GetDlgItem(IDC_VIEW_FRAME);
-    const ViewLayoutInput in{ToRect(pFrame->geometry()), rcClient, nZoom, shown.Width(), shown.Height(),
+    const CViewLayoutInput in{ToRect(pFrame->geometry()), rcClient, nZoom, shown.Width(), shown.Height(),
                              m_bPanelVisible != 0, m_bThumbVisible != 0};
     const RECT rcView = LayoutViewFrame(in);
     pFrame->setGeometry(ToQRect(rcView));
@@ -98,7 +98,7 @@ void CViewerDlg::OnStripToggle()
 void CViewerDlg::UpdateThumbScrollRange()
 {
     const QWidget* pGroup = GetDlgItem(IDC_STRIP_GROUP);
-    const ThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_nThumbCount, m_bThumbVisible != 0);
+    const CThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_nThumbCount, m_bThumbVisible != 0);
     m_Controls.m_sbStrip->setVisible(range.bShow);
     // The range 0..nMax with a page of nPage lets the thumb reach nMax - nPage + 1.
     m_Controls.m_sbStrip->setRange(0, std::max(0, range.nMax - range.nPage + 1));

@@ -293,7 +293,7 @@ TEST_F(CameraDeviceTest, TransferAnswersTheLibrarysCodesAndTheCallersFailure)
 
     plug.Unplug();
     EXPECT_EQ(SendCommand(device, buffer, 1), CAM_ERR_COMMAND);
-    CAM_TRANSFER_STATUS status;
+    CTransferStatus status;
     EXPECT_EQ(Transfer(device, IOCTL_CAM_PIPE_WRITE, CAM_PIPE_IMAGE, buffer, CAM_MESSAGE_SIZE, CAM_ERR_FRAME, &status),
               CAM_ERR_FRAME);
     EXPECT_FALSE(NT_SUCCESS(status.Status)) << std::hex << status.Status;

@@ -7,8 +7,8 @@
 namespace {
 
 // A raw frame of a w x h window whose samples come from a function of (row, column).
-struct RawScene {
-    RawScene(int w, int h, bool bTenBit, int nPhase) : geometry(RawGeometry::ForWindow(w, h)), tenBit(bTenBit), phase(nPhase)
+struct CRawScene {
+    CRawScene(int w, int h, bool bTenBit, int nPhase) : geometry(CRawGeometry::ForWindow(w, h)), tenBit(bTenBit), phase(nPhase)
     {
         slot.assign(static_cast<std::size_t>(geometry.m_nHTotal) * (geometry.m_nVStart + h) * (bTenBit ? 2 : 1), 0);
     }
@@ -34,15 +34,15 @@ struct RawScene {
             }
         }
     }
-    RawFrame Frame() const { return RawFrame{slot.data(), geometry, tenBit, phase}; }
+    CRawFrame Frame() const { return CRawFrame{slot.data(), geometry, tenBit, phase}; }
 
-    RawGeometry geometry;
+    CRawGeometry geometry;
     bool tenBit;
     int phase;
     std::vector<BYTE> slot;
 };
 
-std::vector<BYTE> Demosaic(const RawScene& scene, int nMode, const double dGain[3], BYTE nFill = 0xAB)
+std::vector<BYTE> Demosaic(const CRawScene& scene, int nMode, const double dGain[3], BYTE nFill = 0xAB)
 {
     std::vector<BYTE> out(static_cast<std::size_t>(scene.geometry.m_nHEffective) * 3 * scene.geometry.m_nVEffective, nFill);
     EXPECT_TRUE(DemosaicRaw(scene.Frame(), nMode, dGain, out.data(), scene.geometry.m_nHEffective * 3));
@@ -57,7 +57,7 @@ constexpr double kUnity[3] = {1.0, 1.0, 1.0};
 
 TEST(RawConversion, UniformSceneIsUniformGreyInBothModesAndNeedsNoBalance)
 {
-    RawScene scene(16, 12, false, 0);
+    CRawScene scene(16, 12, false, 0);
     scene.FillByColor(100, 100, 100);
     for (int nMode : {0, 1}) {
         const std::vector<BYTE> out = Demosaic(scene, nMode, kUnity);
@@ -76,7 +76,7 @@ TEST(RawConversion, UniformSceneIsUniformGreyInBothModesAndNeedsNoBalance)
 TEST(RawConversion, HalfRedGivesGainTwoAndBalancedOutput)
 {
     for (int nPhase = 0; nPhase < 4; ++nPhase) {
-        RawScene scene(10, 9, false, nPhase);
+        CRawScene scene(10, 9, false, nPhase);
         scene.FillByColor(60, 120, 40);
         double dGain[3];
         MeasureRawWhiteBalance(scene.Frame(), dGain);
@@ -95,7 +95,7 @@ TEST(RawConversion, HalfRedGivesGainTwoAndBalancedOutput)
 TEST(RawConversion, ColoursFollowThePhaseOnOddWidthsAndClampAt255)
 {
     for (int nPhase = 0; nPhase < 4; ++nPhase) {
-        RawScene scene(5, 7, false, nPhase);
+        CRawScene scene(5, 7, false, nPhase);
         scene.FillByColor(200, 100, 50);
         for (int nMode : {0, 1}) {
             const std::vector<BYTE> out = Demosaic(scene, nMode, kUnity);
@@ -113,7 +113,7 @@ TEST(RawConversion, ColoursFollowThePhaseOnOddWidthsAndClampAt255)
 
 TEST(RawConversion, TwoPixelBorderIsLeftUntouched)
 {
-    RawScene scene(12, 10, false, 0);
+    CRawScene scene(12, 10, false, 0);
     scene.FillByColor(30, 60, 90);
     const std::vector<BYTE> out = Demosaic(scene, 0, kUnity, 0xAB);
     for (int r = 0; r < 10; ++r) {
@@ -129,8 +129,8 @@ TEST(RawConversion, TwoPixelBorderIsLeftUntouched)
 
 TEST(RawConversion, TenBitMatchesEightBitWhenLowBitsAreZero)
 {
-    RawScene eight(14, 11, false, 3);
-    RawScene ten(14, 11, true, 3);
+    CRawScene eight(14, 11, false, 3);
+    CRawScene ten(14, 11, true, 3);
     for (int r = 0; r < 11; ++r) {
         for (int c = 0; c < 14; ++c) {
             const int nValue = (r * 37 + c * 11) % 256;
@@ -154,7 +154,7 @@ TEST(RawConversion, TenBitMatchesEightBitWhenLowBitsAreZero)
 
 TEST(RawConversion, RawCopyTakesTheWindowRowsIntoTheCallersStride)
 {
-    RawScene scene(6, 4, false, 0);
+    CRawScene scene(6, 4, false, 0);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 6; ++c)
             scene.Set(r, c, r * 10 + c);
@@ -168,7 +168,7 @@ TEST(RawConversion, RawCopyTakesTheWindowRowsIntoTheCallersStride)
 
 TEST(RawConversion, ZeroMeansGiveBoundedGains)
 {
-    RawScene scene(8, 8, false, 0);
+    CRawScene scene(8, 8, false, 0);
     scene.FillByColor(0, 100, 0);
     double dGain[3];
     MeasureRawWhiteBalance(scene.Frame(), dGain);

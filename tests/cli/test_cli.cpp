@@ -23,15 +23,15 @@ std::string ReadFile(const fs::path& path)
 }
 
 // Captures what a command prints.
-class CapturedOutput {
+class CCapturedOutput {
 public:
-    CapturedOutput() : m_pOut(std::tmpfile()), m_pErr(std::tmpfile()) {}
-    ~CapturedOutput()
+    CCapturedOutput() : m_pOut(std::tmpfile()), m_pErr(std::tmpfile()) {}
+    ~CCapturedOutput()
     {
         std::fclose(m_pOut);
         std::fclose(m_pErr);
     }
-    CliOutput Output() const { return CliOutput{m_pOut, m_pErr}; }
+    CCliOutput Output() const { return CCliOutput{m_pOut, m_pErr}; }
     std::string Out() const { return Read(m_pOut); }
     std::string Err() const { return Read(m_pErr); }
 
@@ -64,10 +64,10 @@ protected:
     void WriteSettings(const std::string& text) const { std::ofstream(m_Folder / "Vexilo.ini", std::ios::binary) << text; }
     std::string Path(const char* szName) const { return (m_Folder / szName).string(); }
 
-    int Grab(const char* szOutput, bool bRaw, CapturedOutput& captured) const
+    int Grab(const char* szOutput, bool bRaw, CCapturedOutput& captured) const
     {
-        GrabOptions options;
-        options.cameras = CameraBackendKind::Simulated;
+        CGrabOptions options;
+        options.cameras = ECameraBackendKind::Simulated;
         options.szSettingsFolder = m_Folder.string();
         options.nFrames = 1;
         options.bRaw = bRaw;
@@ -83,7 +83,7 @@ protected:
 TEST_F(CliTest, GrabAndProcessGiveTheSamePictureForTheSameFrame)
 {
     WriteSettings("[Vexilo]\r\nm_BayerFlg=1\r\nm_BayerMode=0\r\nGamma=120\r\nm_HLS.C=20\r\nm_HLS.SP=10\r\nm_HLS.H=15\r\n");
-    CapturedOutput grabbed, raw, processed;
+    CCapturedOutput grabbed, raw, processed;
     ASSERT_EQ(Grab("grabbed.bmp", false, grabbed), CLI_OK) << grabbed.Err();
     EXPECT_EQ(grabbed.Out().rfind("frames=1 fps=", 0), 0u) << grabbed.Out();
     EXPECT_NE(grabbed.Out().find(" process_ms="), std::string::npos);
@@ -96,7 +96,7 @@ TEST_F(CliTest, GrabAndProcessGiveTheSamePictureForTheSameFrame)
     EXPECT_TRUE(grabbedBytes == ReadFile(m_Folder / "processed.bmp"));
     EXPECT_EQ(ReadFile(m_Folder / "raw.bmp").size(), 1078u + 640 * 480) << "the raw mosaic is 8-bit";
 
-    CapturedOutput jpeg;
+    CCapturedOutput jpeg;
     ASSERT_EQ(RunProcess(m_Folder.string(), Path("raw.bmp"), Path("processed.JPG"), jpeg.Output()), CLI_OK);
     EXPECT_EQ(ReadFile(m_Folder / "processed.JPG").substr(0, 2), "\xFF\xD8");
     EXPECT_FALSE(fs::exists(m_Folder / "bmp")) << "the tool creates no picture folder";
@@ -104,39 +104,39 @@ TEST_F(CliTest, GrabAndProcessGiveTheSamePictureForTheSameFrame)
 
 TEST_F(CliTest, InfoListsThePresentCameras)
 {
-    CapturedOutput sim, none;
-    ASSERT_EQ(RunInfo(CameraBackendKind::Simulated, sim.Output()), CLI_OK);
+    CCapturedOutput sim, none;
+    ASSERT_EQ(RunInfo(ECameraBackendKind::Simulated, sim.Output()), CLI_OK);
     EXPECT_EQ(sim.Out(), "Vexilo Version 1.510\ncameras: sim\n0 \\\\.\\Lorvidex07-0\n");
-    ASSERT_EQ(RunInfo(CameraBackendKind::None, none.Output()), CLI_OK);
+    ASSERT_EQ(RunInfo(ECameraBackendKind::None, none.Output()), CLI_OK);
     EXPECT_EQ(none.Out(), "Vexilo Version 1.510\ncameras: none\n");
 }
 
 TEST_F(CliTest, FailuresSayWhatWentWrong)
 {
-    CapturedOutput noCamera;
-    GrabOptions options;
+    CCapturedOutput noCamera;
+    CGrabOptions options;
     options.szSettingsFolder = m_Folder.string();
     options.szOutput = Path("x.bmp");
     EXPECT_EQ(RunGrab(options, noCamera.Output()), CLI_FAILURE);
     EXPECT_EQ(noCamera.Err(), "vexilo-cli: no camera found\n");
 
-    CapturedOutput missing;
+    CCapturedOutput missing;
     EXPECT_EQ(RunProcess(m_Folder.string(), Path("nothing.bmp"), Path("out.bmp"), missing.Output()), CLI_FAILURE);
     EXPECT_NE(missing.Err().find("cannot read"), std::string::npos);
 
-    CapturedOutput colourGrab, colourInput;
+    CCapturedOutput colourGrab, colourInput;
     WriteSettings("[Vexilo]\r\nm_BayerFlg=1\r\n");
     ASSERT_EQ(Grab("colour.bmp", false, colourGrab), CLI_OK);
     EXPECT_EQ(RunProcess(m_Folder.string(), Path("colour.bmp"), Path("out.bmp"), colourInput.Output()), CLI_FAILURE);
     EXPECT_NE(colourInput.Err().find("not an 8-bit raw mosaic"), std::string::npos);
 
-    CapturedOutput unwritable;
+    CCapturedOutput unwritable;
     const std::string nowhere = Path("no-such-folder/out.jpg");
     EXPECT_EQ(RunJpeg(Path("colour.bmp"), nowhere, unwritable.Output()), CLI_FAILURE);
     EXPECT_EQ(unwritable.Err(), "vexilo-cli: cannot write " + nowhere + "\n");
     EXPECT_FALSE(fs::exists(m_Folder / "no-such-folder"));
 
-    CapturedOutput jpeg;
+    CCapturedOutput jpeg;
     ASSERT_EQ(RunJpeg(Path("colour.bmp"), Path("colour.jpg"), jpeg.Output()), CLI_OK);
     EXPECT_EQ(ReadFile(m_Folder / "colour.jpg").substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(RunJpeg(Path("nothing.bmp"), Path("x.jpg"), jpeg.Output()), CLI_FAILURE);

@@ -41,7 +41,7 @@ bool TitleShowsRate(const std::string& szTitle, const char* szRate)
 // A simulated camera, its device object and a live view over them, showing 640 x 480 at x1.
 class LiveEngine : public ::testing::Test {
 protected:
-    LiveEngine() : m_Backend(CameraBackendKind::Simulated), m_Camera(m_Backend.Devices()) {}
+    LiveEngine() : m_Backend(ECameraBackendKind::Simulated), m_Camera(m_Backend.Devices()) {}
     ~LiveEngine() override { m_Live.Close(); }
 
     void StartLive()

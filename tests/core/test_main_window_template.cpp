@@ -10,8 +10,8 @@
 TEST(MainWindowTemplate, PanelControlsSitAtTheirDistanceFromTheRightEdge)
 {
     ASSERT_EQ(PanelRightOffsets().size(), 25u);
-    for (const PanelOffset& offset : PanelRightOffsets()) {
-        const ControlTemplate* pControl = FindControlTemplate(offset.nId);
+    for (const CPanelOffset& offset : PanelRightOffsets()) {
+        const CControlTemplate* pControl = FindControlTemplate(offset.nId);
         ASSERT_NE(pControl, nullptr) << offset.nId;
         EXPECT_EQ(pControl->rc.right, MAIN_TEMPLATE_CLIENT.cx - offset.nFromRight) << offset.nId;
     }
@@ -19,13 +19,13 @@ TEST(MainWindowTemplate, PanelControlsSitAtTheirDistanceFromTheRightEdge)
 
 TEST(MainWindowTemplate, ControlsFitTheWindowAndLeaveTheViewRoom)
 {
-    for (const ControlTemplate& control : MainWindowTemplate()) {
+    for (const CControlTemplate& control : MainWindowTemplate()) {
         EXPECT_FALSE(control.rc.IsEmpty()) << control.nId;
         EXPECT_GE(control.rc.left, 0) << control.nId;
         EXPECT_GE(control.rc.top, 0) << control.nId;
         EXPECT_LE(control.rc.right, MAIN_TEMPLATE_CLIENT.cx) << control.nId;
         EXPECT_LE(control.rc.bottom, MAIN_TEMPLATE_CLIENT.cy) << control.nId;
-        if (control.kind == ControlKind::PanelButton) {
+        if (control.kind == EControlKind::PanelButton) {
             EXPECT_EQ(control.rc.Width(), PANEL_FACE_SIZE.cx) << control.nId;
             EXPECT_EQ(control.rc.Height(), PANEL_FACE_SIZE.cy) << control.nId;
         }
@@ -43,7 +43,7 @@ TEST(MainWindowTemplate, ControlsFitTheWindowAndLeaveTheViewRoom)
 TEST(PanelFaces, CellsFollowStateAndEnabling)
 {
     POINT cell;
-    PanelFaceState state;
+    CPanelFaceState state;
     ASSERT_TRUE(PanelFaceCell(IDC_LIVE, state, cell));
     EXPECT_EQ(cell.x, 0);
     EXPECT_EQ(cell.y, 53);
@@ -57,19 +57,19 @@ TEST(PanelFaces, CellsFollowStateAndEnabling)
     state.bEnabled = false;
     ASSERT_TRUE(PanelFaceCell(IDC_TYPE, state, cell));
     EXPECT_EQ(cell.x, 350) << "disabled faces sit 200 pixels to the right";
-    ASSERT_TRUE(PanelFaceCell(IDC_SCALE, PanelFaceState{}, cell));
+    ASSERT_TRUE(PanelFaceCell(IDC_SCALE, CPanelFaceState{}, cell));
     EXPECT_EQ(cell.x, 0);
     EXPECT_EQ(cell.y, 264);
-    ASSERT_TRUE(PanelFaceCell(IDC_WB, PanelFaceState{}, cell));
+    ASSERT_TRUE(PanelFaceCell(IDC_WB, CPanelFaceState{}, cell));
     EXPECT_EQ(cell.x, 150);
     EXPECT_EQ(cell.y, 211);
-    EXPECT_FALSE(PanelFaceCell(IDC_ZOOM, PanelFaceState{}, cell));
+    EXPECT_FALSE(PanelFaceCell(IDC_ZOOM, CPanelFaceState{}, cell));
 
     // Every panel button of the template has a face inside the 400 x 318 sheet.
-    for (const ControlTemplate& control : MainWindowTemplate()) {
-        if (control.kind != ControlKind::PanelButton)
+    for (const CControlTemplate& control : MainWindowTemplate()) {
+        if (control.kind != EControlKind::PanelButton)
             continue;
-        PanelFaceState disabled;
+        CPanelFaceState disabled;
         disabled.bEnabled = false;
         ASSERT_TRUE(PanelFaceCell(control.nId, disabled, cell)) << control.nId;
         EXPECT_LE(cell.x + PANEL_FACE_SIZE.cx, 400) << control.nId;

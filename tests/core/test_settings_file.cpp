@@ -79,7 +79,7 @@ TEST_F(SettingsFileTest, FirstStartGivesDefaultsAndExitWritesEveryKeyInOrder)
     EXPECT_STREQ(calib[4].m_szName, "Data5");
     EXPECT_DOUBLE_EQ(calib[4].m_dRight, 200.0);
 
-    WindowPlacement placement;
+    CWindowPlacement placement;
     placement.rcNormal = RECT{10, 20, 910, 720};
     ASSERT_TRUE(file.Save(settings, placement));
     const std::string text = ReadIni();
@@ -150,7 +150,7 @@ TEST_F(SettingsFileTest, CalibrationSectionAndForeignLinesSurviveAnExit)
     calib[0].m_dLengthX = 99.0; // a change at run time is never written
     std::snprintf(calib[0].m_szName, sizeof calib[0].m_szName, "Changed");
     settings.Gamma = 150;
-    ASSERT_TRUE(file.Save(settings, WindowPlacement{}));
+    ASSERT_TRUE(file.Save(settings, CWindowPlacement{}));
     const std::string text = ReadIni();
     EXPECT_NE(text.find(calibSection), std::string::npos) << text;
     EXPECT_EQ(Value("Vexilo", "Gamma"), "150");
@@ -165,7 +165,7 @@ TEST_F(SettingsFileTest, NumbersUseADecimalPointInAnyLocale)
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
         GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
-    ASSERT_TRUE(file.Save(settings, WindowPlacement{}));
+    ASSERT_TRUE(file.Save(settings, CWindowPlacement{}));
     CViewerSettings reread;
     CCalibList calib = MakeDefaultCalibList();
     file.Load(reread, calib);
@@ -180,7 +180,7 @@ TEST_F(SettingsFileTest, PictureFolderWithALineBreakCannotInjectKeys)
     CViewerSettings settings;
     settings.m_szSaveDir = "/tmp/x\r\nGamma=1";
     settings.Gamma = 77;
-    ASSERT_TRUE(file.Save(settings, WindowPlacement{}));
+    ASSERT_TRUE(file.Save(settings, CWindowPlacement{}));
     EXPECT_EQ(Value("Vexilo", "Gamma"), "77");
     EXPECT_EQ(Value("Vexilo", "savedir"), "<missing>");
 }
@@ -194,21 +194,21 @@ TEST_F(SettingsFileTest, UnreachableFolderGivesDefaultsAndFailsQuietly)
     readOnly.Load(settings, calib);
     EXPECT_EQ(settings.Gamma, 100);
     if (::geteuid() != 0) {
-        EXPECT_FALSE(readOnly.Save(settings, WindowPlacement{}));
+        EXPECT_FALSE(readOnly.Save(settings, CWindowPlacement{}));
     }
     fs::permissions(m_Folder, fs::perms::owner_all);
 
     const CSettingsFile nowhere("/proc/vexilo-no-such-folder");
     nowhere.Load(settings, calib);
     EXPECT_EQ(settings.EH, 640);
-    EXPECT_FALSE(nowhere.Save(settings, WindowPlacement{}));
+    EXPECT_FALSE(nowhere.Save(settings, CWindowPlacement{}));
 }
 
 TEST_F(SettingsFileTest, KillingTheWriterNeverLeavesAHalfFile)
 {
     const CSettingsFile file(m_Folder.string());
     CViewerSettings settings;
-    ASSERT_TRUE(file.Save(settings, WindowPlacement{}));
+    ASSERT_TRUE(file.Save(settings, CWindowPlacement{}));
     for (int nRound = 0; nRound < 12; ++nRound) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
@@ -216,7 +216,7 @@ TEST_F(SettingsFileTest, KillingTheWriterNeverLeavesAHalfFile)
             CViewerSettings changing;
             for (int i = 0;; ++i) {
                 changing.Gamma = i;
-                file.Save(changing, WindowPlacement{});
+                file.Save(changing, CWindowPlacement{});
             }
         }
         ::usleep(2000 + nRound * 1500);

@@ -9,9 +9,9 @@
 
 namespace {
 
-struct LanguageGuard {
-    explicit LanguageGuard(int bJapanese) { g_bJapanese = bJapanese; }
-    ~LanguageGuard() { g_bJapanese = 0; }
+struct CLanguageGuard {
+    explicit CLanguageGuard(int bJapanese) { g_bJapanese = bJapanese; }
+    ~CLanguageGuard() { g_bJapanese = 0; }
 };
 
 bool IsTooltip(int nId) { return nId >= 200 && nId <= 224; }
@@ -21,7 +21,7 @@ bool IsTooltip(int nId) { return nId >= 200 && nId <= 224; }
 TEST(UiTexts, EveryStringHasBothLanguagesExceptJapaneseOnlyTooltips)
 {
     std::set<int> ids;
-    for (const UiText& text : StringTable()) {
+    for (const CUiText& text : StringTable()) {
         EXPECT_TRUE(ids.insert(text.nId).second) << "duplicate string " << text.nId;
         ASSERT_NE(text.szJapanese, nullptr) << text.nId;
         EXPECT_STRNE(text.szJapanese, "") << text.nId;
@@ -39,10 +39,10 @@ TEST(UiTexts, EveryStringHasBothLanguagesExceptJapaneseOnlyTooltips)
 TEST(UiTexts, EveryTemplateControlHasCaptionsInBothLanguagesAndViceVersa)
 {
     std::set<int> templateIds;
-    for (const ControlTemplate& control : MainWindowTemplate())
+    for (const CControlTemplate& control : MainWindowTemplate())
         templateIds.insert(control.nId);
     std::set<int> textIds;
-    for (const UiText& text : MainWindowControls()) {
+    for (const CUiText& text : MainWindowControls()) {
         textIds.insert(text.nId);
         ASSERT_NE(text.szEnglish, nullptr);
         ASSERT_NE(text.szJapanese, nullptr);
@@ -55,14 +55,14 @@ TEST(UiTexts, EveryTemplateControlHasCaptionsInBothLanguagesAndViceVersa)
 TEST(UiTexts, LookupFollowsTheLanguageSwitch)
 {
     {
-        LanguageGuard english(0);
+        CLanguageGuard english(0);
         EXPECT_STREQ(LoadUiString(IDS_ALREADY_RUNNING), "It has already startup");
         EXPECT_STREQ(MainWindowCaption(IDC_LIVE), "LIVE");
         EXPECT_STREQ(LoadUiString(200), "") << "no English tooltips";
         EXPECT_STREQ(LoadUiString(9999), "");
     }
     {
-        LanguageGuard japanese(1);
+        CLanguageGuard japanese(1);
         EXPECT_STREQ(LoadUiString(IDS_ALREADY_RUNNING), "既に同系列のソフトが起動しているため起動できません");
         EXPECT_STREQ(MainWindowCaption(IDC_LIVE), "ライブ映像");
         EXPECT_STREQ(MainWindowCaption(IDC_TOOL_GROUP), "計測");
@@ -84,16 +84,16 @@ TEST(UiTexts, ZoomChoicesInOrder)
 
 TEST(Resources, PanelPictureFollowsTheLanguageOthersAreShared)
 {
-    ResourceBlock english, japanese, tile, missing;
+    CResourceBlock english, japanese, tile, missing;
     {
-        LanguageGuard guard(0);
+        CLanguageGuard guard(0);
         ASSERT_TRUE(FindResourceBlock(IDB_PANEL, RT_PNG, english));
         ASSERT_TRUE(FindResourceBlock(IDB_BACKGROUND, RT_PNG, tile));
     }
     {
-        LanguageGuard guard(1);
+        CLanguageGuard guard(1);
         ASSERT_TRUE(FindResourceBlock(IDB_PANEL, RT_PNG, japanese));
-        ResourceBlock tileJa;
+        CResourceBlock tileJa;
         ASSERT_TRUE(FindResourceBlock(IDB_BACKGROUND, RT_PNG, tileJa));
         EXPECT_EQ(tileJa.pData, tile.pData);
     }

@@ -7,9 +7,9 @@ namespace {
 // A client area whose room for the view is 1000 x 700 with panel and strip shown.
 constexpr RECT kClient{0, 0, 1000 + PANEL_MARGIN_SHOWN, 700 + STRIP_MARGIN_SHOWN};
 
-ViewLayoutInput Input(int nZoom, int W, int H, RECT rcFrame = RECT{0, 0, 10, 10})
+CViewLayoutInput Input(int nZoom, int W, int H, RECT rcFrame = RECT{0, 0, 10, 10})
 {
-    return ViewLayoutInput{rcFrame, kClient, nZoom, W, H, true, true};
+    return CViewLayoutInput{rcFrame, kClient, nZoom, W, H, true, true};
 }
 
 } // namespace
@@ -20,7 +20,7 @@ TEST(ViewLayout, MagnifiedViewFillsTheRoomAndOffsetsStayInRange)
     EXPECT_EQ(rcView.Width(), 1000);
     EXPECT_EQ(rcView.Height(), 700);
 
-    ScrollOffsets offsets{-500.0, 25.0};
+    CScrollOffsets offsets{-500.0, 25.0};
     ClampScrollOffsets(offsets, rcView, 2, 640, 480);
     EXPECT_DOUBLE_EQ(offsets.x, -140.0);
     EXPECT_DOUBLE_EQ(offsets.y, 0.0);
@@ -34,7 +34,7 @@ TEST(ViewLayout, SmallPictureAtX1GetsItsOwnSizeAndNoScrolling)
 {
     const RECT rcView = LayoutViewFrame(Input(1, 320, 240, RECT{7, 7, 100, 100}));
     EXPECT_EQ(rcView, (RECT{7, 7, 327, 247}));
-    ScrollOffsets offsets{-30.0, -10.0};
+    CScrollOffsets offsets{-30.0, -10.0};
     ClampScrollOffsets(offsets, rcView, 1, 320, 240);
     EXPECT_DOUBLE_EQ(offsets.x, 0.0);
     EXPECT_DOUBLE_EQ(offsets.y, 0.0);
@@ -42,7 +42,7 @@ TEST(ViewLayout, SmallPictureAtX1GetsItsOwnSizeAndNoScrolling)
 
 TEST(ViewLayout, HidingPanelAndStripWidensAndHeightensTheRoom)
 {
-    ViewLayoutInput in = Input(1, 4000, 3000);
+    CViewLayoutInput in = Input(1, 4000, 3000);
     const RECT rcBoth = LayoutViewFrame(in);
     in.bPanelVisible = false;
     const RECT rcNoPanel = LayoutViewFrame(in);
@@ -73,7 +73,7 @@ TEST(ViewLayout, FitKeepsThePictureAspect)
 TEST(ViewLayout, WindowToImageAtTheViewCorner)
 {
     const RECT rcView{7, 7, 1007, 707};
-    const ScrollOffsets offsets{-40.0, -25.5};
+    const CScrollOffsets offsets{-40.0, -25.5};
     double x = 0, y = 0;
     WindowToImage(7, 7, rcView, 3, offsets, 640, 480, x, y);
     EXPECT_DOUBLE_EQ(x, 40.0);
@@ -92,7 +92,7 @@ TEST(ViewLayout, WindowToImageAtTheViewCorner)
 TEST(ViewLayout, PanningKeepsTheAnchorUnderThePointerWithinRange)
 {
     const RECT rcView{0, 0, 1000, 700};
-    ScrollOffsets offsets{-100.0, -50.0};
+    CScrollOffsets offsets{-100.0, -50.0};
     CPanDrag pan;
     EXPECT_FALSE(pan.Begin(400, 300, ZOOM_FIT, offsets)) << "a fitted view does not pan";
     ASSERT_TRUE(pan.Begin(400, 300, 2, offsets)); // x2
@@ -126,11 +126,11 @@ TEST(ViewLayout, ThumbScrollBarOnlyWhenThumbnailsOverflow)
     EXPECT_EQ(VisibleThumbs(672), 4);
     EXPECT_FALSE(ComputeThumbScrollRange(672, 0, true).bShow);
     EXPECT_FALSE(ComputeThumbScrollRange(672, 4, true).bShow);
-    const ThumbScrollRange range = ComputeThumbScrollRange(672, 5, true);
+    const CThumbScrollRange range = ComputeThumbScrollRange(672, 5, true);
     EXPECT_TRUE(range.bShow);
     EXPECT_EQ(range.nMax, 5);
     EXPECT_EQ(range.nPage, 5);
-    const ThumbScrollRange hidden = ComputeThumbScrollRange(672, 9, false);
+    const CThumbScrollRange hidden = ComputeThumbScrollRange(672, 9, false);
     EXPECT_FALSE(hidden.bShow) << "no bar while the strip is hidden";
     EXPECT_EQ(hidden.nMax, 9);
 }

@@ -32,7 +32,7 @@ TEST(ViewRender, X1ShowsThePicturesOwnPixelsAtTheScrollPosition)
 {
     const CDibImage shown = Gradient(200, 150);
     CDibImage out;
-    ASSERT_TRUE(RenderView(shown, RECT{7, 7, 107, 87}, 1, ScrollOffsets{-30, -20}, out));
+    ASSERT_TRUE(RenderView(shown, RECT{7, 7, 107, 87}, 1, CScrollOffsets{-30, -20}, out));
     ASSERT_EQ(out.Width(), 100);
     ASSERT_EQ(out.Height(), 80);
     for (int y = 0; y < 80; y += 13) {
@@ -47,7 +47,7 @@ TEST(ViewRender, MagnifiedViewRepeatsEachPixel)
 {
     const CDibImage shown = Gradient(64, 48);
     CDibImage out;
-    ASSERT_TRUE(RenderView(shown, RECT{0, 0, 64, 48}, 3, ScrollOffsets{-10, -5}, out)); // x4
+    ASSERT_TRUE(RenderView(shown, RECT{0, 0, 64, 48}, 3, CScrollOffsets{-10, -5}, out)); // x4
     for (int y = 0; y < 48; ++y) {
         for (int x = 0; x < 64; ++x) {
             ASSERT_EQ(PixelAt(out, x, y)[0], 10 + x / 4) << x << "," << y;
@@ -68,7 +68,7 @@ TEST(ViewRender, FitScalesTheWholePictureAndKeepsGreyTables)
         for (int x = 0; x < 40; ++x)
             const_cast<BYTE*>(PixelAt(shown, x, y))[0] = static_cast<BYTE>(x < 20 ? 10 : 200);
     CDibImage out;
-    ASSERT_TRUE(RenderView(shown, RECT{0, 0, 80, 60}, ZOOM_FIT, ScrollOffsets{-5, -5}, out));
+    ASSERT_TRUE(RenderView(shown, RECT{0, 0, 80, 60}, ZOOM_FIT, CScrollOffsets{-5, -5}, out));
     EXPECT_EQ(out.BitCount(), 8);
     EXPECT_EQ(out.ColorTable()[3].rgbBlue, 252);
     EXPECT_EQ(PixelAt(out, 0, 0)[0], 10) << "scroll offsets do not apply when fitted";
@@ -81,12 +81,12 @@ TEST(ViewRender, UncoveredPixelsAreBlackAndEmptyPicturesShowNothing)
 {
     const CDibImage shown = Gradient(50, 40);
     CDibImage out;
-    ASSERT_TRUE(RenderView(shown, RECT{0, 0, 60, 40}, 1, ScrollOffsets{0, 0}, out));
+    ASSERT_TRUE(RenderView(shown, RECT{0, 0, 60, 40}, 1, CScrollOffsets{0, 0}, out));
     EXPECT_EQ(PixelAt(out, 49, 10)[0], 49);
     EXPECT_EQ(PixelAt(out, 55, 10)[0], 0);
     EXPECT_EQ(PixelAt(out, 55, 10)[2], 0);
 
     CDibImage empty;
-    EXPECT_FALSE(RenderView(empty, RECT{0, 0, 60, 40}, 1, ScrollOffsets{}, out));
-    EXPECT_FALSE(RenderView(shown, RECT{0, 0, 0, 40}, 1, ScrollOffsets{}, out));
+    EXPECT_FALSE(RenderView(empty, RECT{0, 0, 60, 40}, 1, CScrollOffsets{}, out));
+    EXPECT_FALSE(RenderView(shown, RECT{0, 0, 0, 40}, 1, CScrollOffsets{}, out));
 }

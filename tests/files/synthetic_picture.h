@@ -20,11 +20,11 @@ inline void DrawNaturalPicture(CDibImage& image, int nWidth, int nHeight, std::u
         nState ^= nState << 5;
         return nState;
     };
-    struct Particle {
+    struct CParticle {
         double x, y, r, shade;
     };
-    Particle particles[24];
-    for (Particle& p : particles) {
+    CParticle particles[24];
+    for (CParticle& p : particles) {
         p.x = random() % 1000 / 1000.0 * nWidth;
         p.y = random() % 1000 / 1000.0 * nHeight;
         p.r = (4 + random() % 40) / 640.0 * std::max(nWidth, 64);
@@ -40,7 +40,7 @@ inline void DrawNaturalPicture(CDibImage& image, int nWidth, int nHeight, std::u
             light += 0.05 * std::sin(0.35 * x + 2.0 * std::sin(0.05 * y)) * std::sin(0.21 * y + 0.5 * std::sin(0.07 * x));
             double red = 200 * light, green = 185 * light, blue = 150 * light;
             // Soft-edged dark particles.
-            for (const Particle& p : particles) {
+            for (const CParticle& p : particles) {
                 const double d = std::hypot(x - p.x, y - p.y) - p.r;
                 const double w = 1 / (1 + std::exp(d / 1.5));
                 red -= w * red * (1 - p.shade);

@@ -30,8 +30,8 @@ Bytes ReferenceEntropy(const CDibImage& image)
     const auto pixel = [&](int x, int y) {
         return PixelAt(image, std::min(x, image.Width() - 1), std::min(y, image.Height() - 1));
     };
-    const HuffmanCodes luma = BuildHuffmanCodes(g_DcLuminanceSpec, g_AcLuminanceSpec);
-    const HuffmanCodes chroma = BuildHuffmanCodes(g_DcChrominanceSpec, g_AcChrominanceSpec);
+    const CHuffmanCodes luma = BuildHuffmanCodes(g_DcLuminanceSpec, g_AcLuminanceSpec);
+    const CHuffmanCodes chroma = BuildHuffmanCodes(g_DcChrominanceSpec, g_AcChrominanceSpec);
     int nPrevious[3] = {0, 0, 0};
     COutBitStream out(1 << 20);
     for (int my = 0; my < (image.Height() + 15) / 16; ++my)

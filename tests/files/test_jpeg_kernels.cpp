@@ -34,7 +34,7 @@ std::string WrittenBits(const COutBitStream& out)
     return text;
 }
 
-const HuffmanCodes LUMA = BuildHuffmanCodes(g_DcLuminanceSpec, g_AcLuminanceSpec);
+const CHuffmanCodes LUMA = BuildHuffmanCodes(g_DcLuminanceSpec, g_AcLuminanceSpec);
 
 } // namespace
 
@@ -50,7 +50,7 @@ TEST(JpegTables, ZigzagWalksTheDiagonalsAlternately)
                 ++k;
             }
         }
-    EXPECT_EQ("11111111001", Bits(LUMA.nAcCode[HuffmanCodes::AC_ZRL], LUMA.nAcLength[HuffmanCodes::AC_ZRL]));
+    EXPECT_EQ("11111111001", Bits(LUMA.nAcCode[CHuffmanCodes::AC_ZRL], LUMA.nAcLength[CHuffmanCodes::AC_ZRL]));
     EXPECT_EQ("1111111111111110", Bits(LUMA.nAcCode[AcIndex(15, 10)], LUMA.nAcLength[AcIndex(15, 10)]));
 }
 
@@ -95,7 +95,7 @@ TEST(CodeHuffman, RunsEndOfBlockAndDcDifferences)
     std::int16_t block[64] = {-3};
     block[g_ZigzagToNatural[20]] = -3;
     block[63] = 1;
-    const std::string zrl = Bits(LUMA.nAcCode[HuffmanCodes::AC_ZRL], LUMA.nAcLength[HuffmanCodes::AC_ZRL]);
+    const std::string zrl = Bits(LUMA.nAcCode[CHuffmanCodes::AC_ZRL], LUMA.nAcLength[CHuffmanCodes::AC_ZRL]);
     std::string expected = Bits(LUMA.nDcCode[2], LUMA.nDcLength[2]) + "01" + zrl +
                            Bits(LUMA.nAcCode[AcIndex(3, 2)], LUMA.nAcLength[AcIndex(3, 2)]) + "00" + zrl + zrl +
                            Bits(LUMA.nAcCode[AcIndex(10, 1)], LUMA.nAcLength[AcIndex(10, 1)]) + "1";

@@ -31,14 +31,14 @@ inline void FillRandom(CDibImage& image, unsigned nSeed)
 // Demosaic of the whole picture src into dst (same size), gains as hundredths.
 inline void ReferenceDemosaic(const CDibImage& src, CDibImage& dst, int nMode, int nGainR, int nGainB)
 {
-    struct Tap {
+    struct CTap {
         int dx, dy;
     };
     // By phase (row flag, column flag) = [0][0], [0][1], [1][0], [1][1].
-    const Tap red[2][2][4] = {{{{0, -1}, {-2, -1}, {0, 1}, {-2, 1}}, {{-1, -1}, {-1, 1}, {1, -1}, {1, 1}}},
+    const CTap red[2][2][4] = {{{{0, -1}, {-2, -1}, {0, 1}, {-2, 1}}, {{-1, -1}, {-1, 1}, {1, -1}, {1, 1}}},
                               {{{0, 0}, {-2, 0}, {0, -2}, {-2, -2}}, {{-1, 0}, {1, 0}, {-1, -2}, {1, -2}}}};
-    const Tap green[2][2][2] = {{{{-1, -1}, {0, 0}}, {{-1, 0}, {0, -1}}}, {{{-1, 0}, {0, -1}}, {{-1, -1}, {0, 0}}}};
-    const Tap blue[2][2][4] = {{{{-1, 0}, {1, 0}, {-1, -2}, {1, -2}}, {{0, 0}, {-2, 0}, {0, -2}, {-2, -2}}},
+    const CTap green[2][2][2] = {{{{-1, -1}, {0, 0}}, {{-1, 0}, {0, -1}}}, {{{-1, 0}, {0, -1}}, {{-1, -1}, {0, 0}}}};
+    const CTap blue[2][2][4] = {{{{-1, 0}, {1, 0}, {-1, -2}, {1, -2}}, {{0, 0}, {-2, 0}, {0, -2}, {-2, -2}}},
                                {{{-1, -1}, {-1, 1}, {1, -1}, {1, 1}}, {{0, -1}, {-2, -1}, {0, 1}, {-2, 1}}}};
     const int weight[4] = {9, 3, 3, 1};
     const int nRedGain = static_cast<int>(nGainR * 1.28);
@@ -47,7 +47,7 @@ inline void ReferenceDemosaic(const CDibImage& src, CDibImage& dst, int nMode, i
     for (int y = 2; y <= src.Height() - 3; ++y) {
         int nColFlag = nMode == 2 || nMode == 3;
         for (int x = 2; x <= src.Width() - 3; ++x) {
-            auto S = [&](Tap t) { return static_cast<int>(*MemPixel(src, x + t.dx, y + t.dy)); };
+            auto S = [&](CTap t) { return static_cast<int>(*MemPixel(src, x + t.dx, y + t.dy)); };
             int nRed = 0, nBlue = 0;
             for (int i = 0; i < 4; ++i) {
                 nRed += weight[i] * S(red[nRowFlag][nColFlag][i]);

@@ -12,7 +12,7 @@
 
 namespace {
 
-struct FakeCamera : CExposureCamera {
+struct CFakeCamera : CExposureCamera {
     int nGain = 32;
     WORD wExposure = 512;
     BOOL bExposureReadable = TRUE;
@@ -56,11 +56,11 @@ CDibImage FrameWithZones(std::initializer_list<int> means)
 
 // One evaluation dwInterval milliseconds after one of a neutral frame at dwStart, which
 // changes nothing when it comes 100 ms after the evaluation before (or is the first).
-ExposureDecision StepAfter(CExposureControl& control, CDibImage& raw, int nMode, FakeCamera& camera,
+CExposureDecision StepAfter(CExposureControl& control, CDibImage& raw, int nMode, CFakeCamera& camera,
                            DWORD dwInterval, DWORD dwStart = 1000)
 {
     CDibImage neutral = FrameWithZones({120, 120, 120, 120, 120});
-    FakeCamera idle;
+    CFakeCamera idle;
     control.ExposureStep(neutral, nMode, idle, dwStart);
     return control.ExposureStep(raw, nMode, camera, dwStart + dwInterval);
 }
@@ -73,9 +73,9 @@ TEST(ExposureStep, BrightZonesHalveTheGain)
     std::vector<std::pair<int, int>> shown;
     control.SetImageSetDlgHook([&](int nId, int nValue) { shown.emplace_back(nId, nValue); });
     CDibImage raw = FrameWithZones({180, 180, 180, 180, 180});
-    FakeCamera camera;
+    CFakeCamera camera;
     camera.nGain = 33;
-    const ExposureDecision decision = StepAfter(control, raw, 0, camera, 100);
+    const CExposureDecision decision = StepAfter(control, raw, 0, camera, 100);
     EXPECT_NEAR(0.5, decision.dFactor, 1e-9);
     EXPECT_EQ(std::vector<int>{16}, camera.gainWrites);
     EXPECT_EQ((std::vector<std::pair<int, int>>{{1187, 16}}), shown);
@@ -89,8 +89,8 @@ TEST(ExposureStep, SmallCorrectionsChangeNothing)
 {
     CExposureControl control;
     CDibImage raw = FrameWithZones({210, 120, 120, 120, 120});
-    FakeCamera camera;
-    const ExposureDecision decision = StepAfter(control, raw, 0, camera, 100);
+    CFakeCamera camera;
+    const CExposureDecision decision = StepAfter(control, raw, 0, camera, 100);
     EXPECT_NEAR(0.85, decision.dFactor, 1e-9);
     EXPECT_FALSE(decision.bChange);
     EXPECT_TRUE(camera.gainWrites.empty());
@@ -102,7 +102,7 @@ TEST(ExposureStep, FrameIntervalGuard)
         // Slow frames: c forced to 0.95 even with every zone in the band.
         CExposureControl control;
         CDibImage raw = FrameWithZones({120, 120, 120, 120, 120});
-        FakeCamera camera;
+        CFakeCamera camera;
         camera.nGain = 32;
         EXPECT_DOUBLE_EQ(0.95, StepAfter(control, raw, 0, camera, 250).dFactor);
         EXPECT_EQ(std::vector<int>{30}, camera.gainWrites);
@@ -111,8 +111,8 @@ TEST(ExposureStep, FrameIntervalGuard)
         // 180 ms and c = 1.3: limited to 1.05, then cancelled by the 160..210 ms rule.
         CExposureControl control;
         CDibImage raw = FrameWithZones({40, 40, 40, 120, 120});
-        FakeCamera camera;
-        const ExposureDecision decision = StepAfter(control, raw, 0, camera, 180);
+        CFakeCamera camera;
+        const CExposureDecision decision = StepAfter(control, raw, 0, camera, 180);
         EXPECT_DOUBLE_EQ(1.05, decision.dFactor);
         EXPECT_FALSE(decision.bChange);
         EXPECT_TRUE(camera.gainWrites.empty());
@@ -121,14 +121,14 @@ TEST(ExposureStep, FrameIntervalGuard)
         // The clock wraps: the unsigned difference is still 272 ms.
         CExposureControl control;
         CDibImage raw = FrameWithZones({120, 120, 120, 120, 120});
-        FakeCamera camera;
+        CFakeCamera camera;
         EXPECT_DOUBLE_EQ(0.95, StepAfter(control, raw, 0, camera, 0x110, 0xFFFFFF00u).dFactor);
     }
     {
         // The first evaluation of all measures an interval of 0.
         CExposureControl control;
         CDibImage raw = FrameWithZones({120, 120, 120, 120, 120});
-        FakeCamera camera;
+        CFakeCamera camera;
         EXPECT_FALSE(control.ExposureStep(raw, 0, camera, 123456).bChange);
     }
 }
@@ -137,7 +137,7 @@ TEST(ExposureStep, GainLimits)
 {
     CExposureControl control;
     CDibImage dark = FrameWithZones({90, 90, 90, 90, 90}); // c = 1.25
-    FakeCamera camera;
+    CFakeCamera camera;
     camera.nGain = 0;
     StepAfter(control, dark, 0, camera, 100);
     camera.nGain = 60; // 75 is cut to 63
@@ -156,7 +156,7 @@ TEST(ExposureStep, ExposureModeAndMeasureOnlyMode)
     std::vector<std::pair<int, int>> shown;
     control.SetImageSetDlgHook([&](int nId, int nValue) { shown.emplace_back(nId, nValue); });
     CDibImage bright = FrameWithZones({180, 180, 180, 180, 180}); // c = 0.5
-    FakeCamera camera;
+    CFakeCamera camera;
     camera.wExposure = 1;
     StepAfter(control, bright, 1, camera, 100);
     camera.wExposure = 501;
@@ -211,7 +211,7 @@ TEST(ExposureStep, DialogHookMayComeAndGoWhileFramesAreProcessed)
     std::atomic<int> nShown{0};
     std::atomic<bool> bDone{false};
     std::thread display([&] {
-        FakeCamera camera;
+        CFakeCamera camera;
         for (DWORD dwNow = 0; dwNow < 100 * 400; dwNow += 100)
             control.ExposureStep(bright, 0, camera, dwNow);
         bDone = true;
@@ -224,7 +224,7 @@ TEST(ExposureStep, DialogHookMayComeAndGoWhileFramesAreProcessed)
     // Registered again, the hook sees the next change exactly once.
     const int nBefore = nShown;
     control.SetImageSetDlgHook([&](int, int) { ++nShown; });
-    FakeCamera camera;
+    CFakeCamera camera;
     control.ExposureStep(bright, 0, camera, 100 * 400);
     EXPECT_EQ(nBefore + 1, nShown.load());
 }

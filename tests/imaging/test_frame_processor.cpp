@@ -34,11 +34,11 @@ void PlainSequence(CDibImage& raw, CDibImage& color, const CFrameSettings& s)
     if (s.m_BayerFlg) {
         CDibImage temp;
         temp.CreateLike(&color);
-        DemosaicParam demosaic{s.m_BayerMode, static_cast<int>(s.m_BayerR * 100), static_cast<int>(s.m_BayerG * 100),
+        CDemosaicParam demosaic{s.m_BayerMode, static_cast<int>(s.m_BayerR * 100), static_cast<int>(s.m_BayerG * 100),
                                static_cast<int>(s.m_BayerB * 100)};
         temp.Apply(Demosaic, raw, nullptr, 0, 0, &demosaic);
         if (s.m_HLS.H || s.m_HLS.L || s.m_HLS.S) {
-            HlsParam hls{s.m_HLS.H, s.m_HLS.L, s.m_HLS.S};
+            CHlsParam hls{s.m_HLS.H, s.m_HLS.L, s.m_HLS.S};
             temp.Apply(AdjustHls, temp, nullptr, 0, 0, &hls);
         }
         FlipInto(temp, color);
@@ -77,9 +77,9 @@ CFrameSettings ColourSettings()
     return s;
 }
 
-struct Frames {
+struct CFrames {
     CDibImage raw, color;
-    Frames(int nWidth, int nHeight, int nColorWidth, unsigned nSeed)
+    CFrames(int nWidth, int nHeight, int nColorWidth, unsigned nSeed)
     {
         raw.Create(nWidth, nHeight, 8);
         color.Create(nColorWidth, nHeight, 24);
@@ -98,7 +98,7 @@ TEST(FrameProcessor, ColourChainMatchesThePlainSequenceFrameAfterFrame)
             CFrameSettings s = ColourSettings();
             s.m_BinaryFlg = nFrame == 2;
             s.m_Binary = 100;
-            Frames mine(64, 48, nColorWidth, 10 * nFrame + 1), plain(64, 48, nColorWidth, 10 * nFrame + 1);
+            CFrames mine(64, 48, nColorWidth, 10 * nFrame + 1), plain(64, 48, nColorWidth, 10 * nFrame + 1);
             processor.ProcessFrame(mine.raw, mine.color, s);
             PlainSequence(plain.raw, plain.color, s);
             EXPECT_EQ(AllBytes(plain.color), AllBytes(mine.color)) << nColorWidth << " frame " << nFrame;
@@ -116,7 +116,7 @@ TEST(FrameProcessor, GrayChainFlipsTheRawFrameAndUsesEightBitRoutines)
     s.m_HLS.SP = 25;
     s.m_HLS.L = 100; // hue/lightness/saturation only act with colour reconstruction
     for (int nHeight : {33, 34}) {
-        Frames mine(40, nHeight, 40, 5), plain(40, nHeight, 40, 5);
+        CFrames mine(40, nHeight, 40, 5), plain(40, nHeight, 40, 5);
         processor.ProcessFrame(mine.raw, mine.color, s);
         PlainSequence(plain.raw, plain.color, s);
         EXPECT_EQ(AllBytes(plain.raw), AllBytes(mine.raw)) << nHeight;
@@ -127,7 +127,7 @@ TEST(FrameProcessor, GrayChainFlipsTheRawFrameAndUsesEightBitRoutines)
 TEST(FrameProcessor, NothingSelectedChangesNothing)
 {
     CFrameProcessor processor;
-    Frames frames(16, 12, 16, 3);
+    CFrames frames(16, 12, 16, 3);
     const Bytes before = AllBytes(frames.color);
     CFrameSettings s;
     s.m_BayerFlg = 1; // defaults otherwise: nothing selected

@@ -48,7 +48,7 @@ TEST(Demosaic, UniformFrameGivesGreyInteriorAndBlackBorder)
     ASSERT_TRUE(raw.Create(12, 9, 8));
     ASSERT_TRUE(color.Create(12, 9, 24));
     std::fill(raw.Bits(), raw.Bits() + raw.Stride() * raw.Height(), BYTE{77});
-    DemosaicParam param{0, 100, 100, 100};
+    CDemosaicParam param{0, 100, 100, 100};
     EXPECT_EQ(1, color.Apply(Demosaic, raw, nullptr, 0, 0, &param));
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 12; ++x) {
@@ -62,17 +62,17 @@ TEST(Demosaic, UniformFrameGivesGreyInteriorAndBlackBorder)
 TEST(Demosaic, MatchesTheDefinitionInEveryPhaseAndWithAnyGains)
 {
     const CDibImage raw = RandomPicture(1100, 9, 8, 1);
-    struct Case {
+    struct CCase {
         int nMode, nGainR, nGainB;
     };
     // Mode 7 acts as 0; negative and huge gains leave the 16-bit fast path.
-    const Case cases[] = {{0, 100, 100}, {1, 100, 100}, {2, 37, 200}, {3, 160, 55},
+    const CCase cases[] = {{0, 100, 100}, {1, 100, 100}, {2, 37, 200}, {3, 160, 55},
                           {7, 100, 100}, {1, -50, 3000}, {2, 100000, 0}};
-    for (const Case& c : cases) {
+    for (const CCase& c : cases) {
         CDibImage color, expected;
         color.Create(1100, 9, 24);
         expected.Create(1100, 9, 24);
-        DemosaicParam param{c.nMode, c.nGainR, 100, c.nGainB};
+        CDemosaicParam param{c.nMode, c.nGainR, 100, c.nGainB};
         color.Apply(Demosaic, raw, nullptr, 0, 0, &param);
         ReferenceDemosaic(raw, expected, c.nMode, c.nGainR, c.nGainB);
         EXPECT_EQ(AllBytes(expected), AllBytes(color)) << "mode " << c.nMode << " gains " << c.nGainR;
@@ -86,7 +86,7 @@ TEST(Demosaic, ClippedRectangleStartsItsPhaseAtTheRectangle)
     for (int nMode = 0; nMode < 4; ++nMode) {
         CDibImage color;
         color.Create(60, 50, 24);
-        DemosaicParam param{nMode, 120, 100, 90};
+        CDemosaicParam param{nMode, 120, 100, 90};
         color.Apply(Demosaic, raw, &rcPart, 7, 4, &param);
 
         CDibImage part, expected, got;
@@ -113,7 +113,7 @@ TEST(AdjustHls, MatchesTheDefinitionForEveryKindOfDelta)
         for (int nLight : {-300, -128, -5, 0, 7, 128, 300})
             for (int nSat : {-300, -255, -1, 0, 1, 100, 300}) {
                 CDibImage adjusted = CopyOf(picture);
-                HlsParam param{nHue, nLight, nSat};
+                CHlsParam param{nHue, nLight, nSat};
                 adjusted.Apply(AdjustHls, adjusted, nullptr, 0, 0, &param);
                 CDibImage expected = CopyOf(picture);
                 for (int y = 0; y < 3; ++y)
@@ -129,14 +129,14 @@ TEST(AdjustHls, GreyWithLightnessPlus300BecomesWhiteAndCopiesWork)
     grey.Create(5, 2, 24);
     grey.Fill(nullptr, RGB(90, 90, 90));
     out.Create(5, 2, 24);
-    HlsParam param{0, 300, 0};
+    CHlsParam param{0, 300, 0};
     out.Apply(AdjustHls, grey, nullptr, 0, 0, &param); // into another picture
     EXPECT_EQ(Bytes(3, 255), Bytes(MemPixel(out, 4, 1), MemPixel(out, 4, 1) + 3));
     EXPECT_EQ(90, *MemPixel(grey, 4, 1));
 
     // Four bytes per pixel (row layouts a picture can not have): the fourth stays.
     Bytes wide = {10, 20, 30, 99, 200, 100, 50, 98};
-    AdjustHlsRows(wide.data(), 8, 4, wide.data(), 8, 4, 2, 1, HlsParam{30, -10, 20});
+    AdjustHlsRows(wide.data(), 8, 4, wide.data(), 8, 4, 2, 1, CHlsParam{30, -10, 20});
     Bytes expected = {10, 20, 30, 99, 200, 100, 50, 98};
     ReferenceHls(&expected[0], 30, -10, 20);
     ReferenceHls(&expected[4], 30, -10, 20);
@@ -308,7 +308,7 @@ TEST(MeasureRoutines, WhiteBalanceAveragesEachPhase)
         const double b = sum[0][1] / count[0][1];
         const double r = sum[1][0] / count[1][0];
         const double t = b + r + g, q = 0.3333333333333333, k = 1 / ((t / g) * q);
-        WhiteBalanceParam param;
+        CWhiteBalanceParam param;
         param.nMode = nMode;
         CDibImage target = CopyOf(raw);
         EXPECT_EQ(1, target.Apply(MeasureWhiteBalance, raw, nullptr, 0, 0, &param));
@@ -318,7 +318,7 @@ TEST(MeasureRoutines, WhiteBalanceAveragesEachPhase)
     }
     CDibImage dark;
     dark.Create(4, 4, 8);
-    WhiteBalanceParam param;
+    CWhiteBalanceParam param;
     dark.Apply(MeasureWhiteBalance, dark, nullptr, 0, 0, &param);
     EXPECT_EQ(INT_MIN, param.nOut0); // 0 / 0
     EXPECT_EQ(INT_MIN, param.nOut2);

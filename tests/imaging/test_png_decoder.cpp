@@ -17,7 +17,7 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-struct PngPicture {
+struct CPngPicture {
     int nWidth;
     int nHeight;
     int nColorType;
@@ -30,10 +30,10 @@ struct PngPicture {
 };
 
 // Owns a libpng write structure.
-struct PngWriteStruct {
+struct CPngWriteStruct {
     png_structp pPng = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop pInfo = png_create_info_struct(pPng);
-    ~PngWriteStruct() { png_destroy_write_struct(&pPng, &pInfo); }
+    ~CPngWriteStruct() { png_destroy_write_struct(&pPng, &pInfo); }
 };
 
 void AppendBytes(png_structp png, png_bytep pData, png_size_t nLength)
@@ -43,9 +43,9 @@ void AppendBytes(png_structp png, png_bytep pData, png_size_t nLength)
 }
 
 // The PNG file image of a picture, written with libpng's writer.
-Bytes Encode(PngPicture picture)
+Bytes Encode(CPngPicture picture)
 {
-    PngWriteStruct writer;
+    CPngWriteStruct writer;
     Bytes out;
     png_set_write_fn(writer.pPng, &out, AppendBytes, nullptr);
     png_set_IHDR(writer.pPng, writer.pInfo, picture.nWidth, picture.nHeight, picture.nBitDepth, picture.nColorType,
@@ -116,7 +116,7 @@ TEST(PngDecoder, EveryColourTypeEndsAsRgb)
 TEST(PngDecoder, GammaOnlyWhenTheFileHasIt)
 {
     EXPECT_EQ((Bytes{128, 128, 128}), Pixel(Decode(Encode({1, 1, PNG_COLOR_TYPE_GRAY, 8, {128}})), 0, 0));
-    PngPicture linear{1, 1, PNG_COLOR_TYPE_GRAY, 8, {128}};
+    CPngPicture linear{1, 1, PNG_COLOR_TYPE_GRAY, 8, {128}};
     linear.dGamma = 1.0; // 255 * (128 / 255) ^ (1 / 2.2) on a 2.2 screen
     const BYTE nShown = Pixel(Decode(Encode(linear)), 0, 0)[0];
     EXPECT_GE(nShown, 184);
@@ -125,7 +125,7 @@ TEST(PngDecoder, GammaOnlyWhenTheFileHasIt)
 
 TEST(PngDecoder, InterlacedMatchesPlain)
 {
-    PngPicture picture{9, 7, PNG_COLOR_TYPE_RGB, 8, Bytes(9 * 7 * 3)};
+    CPngPicture picture{9, 7, PNG_COLOR_TYPE_RGB, 8, Bytes(9 * 7 * 3)};
     for (std::size_t i = 0; i < picture.rows.size(); ++i)
         picture.rows[i] = static_cast<BYTE>(i * 7);
     const CDibImage plain = Decode(Encode(picture));

@@ -84,7 +84,7 @@ std::optional<BOOL> RunUnprivileged(const std::function<BOOL()>& f)
     return WEXITSTATUS(status) == 1 ? TRUE : FALSE;
 }
 
-struct SIntCase {
+struct CIntCase {
     const char* lines; // the lines after "[S]", CRLF-terminated when written
     const char* section;
     const char* key;
@@ -93,7 +93,7 @@ struct SIntCase {
 
 TEST_F(ProfileTest, IntegerAnswers)
 {
-    const SIntCase cases[] = {
+    const CIntCase cases[] = {
         {"GlovalGain=3", "s", "GLOVALGAIN", 3},
         {"  SpKey   =   11  ", "S", "SpKey", 11},
         {"V=  42", "S", "V", 42},
@@ -116,7 +116,7 @@ TEST_F(ProfileTest, IntegerAnswers)
         {"[ Spaced ]\r\nK=1", "Spaced", "K", 1},
         {"V=5", "T", "V", 77},
     };
-    for (const SIntCase& c : cases) {
+    for (const CIntCase& c : cases) {
         Put(std::string("[S]\r\n") + c.lines + "\r\n");
         EXPECT_EQ(Int(c.section, c.key), c.expected) << c.lines;
     }
@@ -176,7 +176,7 @@ TEST_F(ProfileTest, NullNamesListSectionsAndKeys)
     EXPECT_EQ(std::string(buffer, 5), std::string("x\0Y\0\0", 5));
 }
 
-struct SWriteCase {
+struct CWriteCase {
     const char* before; // nullptr: no file
     const char* section;
     const char* key;
@@ -186,7 +186,7 @@ struct SWriteCase {
 
 TEST_F(ProfileTest, WritesKeepTheFileTidy)
 {
-    const SWriteCase cases[] = {
+    const CWriteCase cases[] = {
         {nullptr, "Cam", "Gain", "5", "[Cam]\r\nGain=5\r\n"},
         {"[Cam]\r\nGain=5\r\n", "Cam", "Exposure", "100", "[Cam]\r\nGain=5\r\nExposure=100\r\n"},
         {"[Cam]\r\nGain=5\r\n", "Other", "Mode", "auto", "[Cam]\r\nGain=5\r\n[Other]\r\nMode=auto\r\n"},
@@ -206,7 +206,7 @@ TEST_F(ProfileTest, WritesKeepTheFileTidy)
         {"[S]\r\nV=1\r\nW=2\r\n[s]\r\nv=3\r\n", "S", "V", nullptr, "[S]\r\nW=2\r\n[s]\r\n"},
         {nullptr, "S", "V", nullptr, nullptr},
     };
-    for (const SWriteCase& c : cases) {
+    for (const CWriteCase& c : cases) {
         fs::remove(m_file);
         if (c.before)
             Put(c.before);

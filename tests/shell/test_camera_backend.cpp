@@ -10,15 +10,15 @@ namespace {
 
 TEST(CameraBackend, KindNames)
 {
-    CameraBackendKind kind = CameraBackendKind::None;
+    ECameraBackendKind kind = ECameraBackendKind::None;
     EXPECT_TRUE(ParseCameraBackend("", kind));
-    EXPECT_EQ(kind, CameraBackendKind::Automatic) << "no choice: real cameras if any";
+    EXPECT_EQ(kind, ECameraBackendKind::Automatic) << "no choice: real cameras if any";
     EXPECT_TRUE(ParseCameraBackend("usb", kind));
-    EXPECT_EQ(kind, CameraBackendKind::Usb);
+    EXPECT_EQ(kind, ECameraBackendKind::Usb);
     EXPECT_TRUE(ParseCameraBackend("sim", kind));
-    EXPECT_EQ(kind, CameraBackendKind::Simulated);
+    EXPECT_EQ(kind, ECameraBackendKind::Simulated);
     EXPECT_TRUE(ParseCameraBackend("none", kind));
-    EXPECT_EQ(kind, CameraBackendKind::None);
+    EXPECT_EQ(kind, ECameraBackendKind::None);
     for (const char* szBad : {"USB", "real", "auto", " sim"})
         EXPECT_FALSE(ParseCameraBackend(szBad, kind)) << szBad;
 }
@@ -45,16 +45,16 @@ protected:
 
 TEST_F(CameraBackendWithoutCameras, TheDefaultFallsBackToNone)
 {
-    CCameraBackend backend(CameraBackendKind::Automatic);
-    EXPECT_EQ(backend.Kind(), CameraBackendKind::None);
+    CCameraBackend backend(ECameraBackendKind::Automatic);
+    EXPECT_EQ(backend.Kind(), ECameraBackendKind::None);
     EXPECT_EQ(backend.UsbCameras(), nullptr);
     EXPECT_FALSE(CanOpenCamera0(backend));
 }
 
 TEST_F(CameraBackendWithoutCameras, UsbStaysForCamerasPluggedInLater)
 {
-    CCameraBackend backend(CameraBackendKind::Usb);
-    EXPECT_EQ(backend.Kind(), CameraBackendKind::Usb);
+    CCameraBackend backend(ECameraBackendKind::Usb);
+    EXPECT_EQ(backend.Kind(), ECameraBackendKind::Usb);
     ASSERT_NE(backend.UsbCameras(), nullptr);
     EXPECT_TRUE(backend.UsbCameras()->GetCameras().empty());
     EXPECT_FALSE(CanOpenCamera0(backend));
@@ -63,8 +63,8 @@ TEST_F(CameraBackendWithoutCameras, UsbStaysForCamerasPluggedInLater)
 
 TEST_F(CameraBackendWithoutCameras, SimulatedStaysSimulated)
 {
-    CCameraBackend backend(CameraBackendKind::Simulated);
-    EXPECT_EQ(backend.Kind(), CameraBackendKind::Simulated);
+    CCameraBackend backend(ECameraBackendKind::Simulated);
+    EXPECT_EQ(backend.Kind(), ECameraBackendKind::Simulated);
     EXPECT_EQ(backend.UsbCameras(), nullptr);
     EXPECT_TRUE(CanOpenCamera0(backend));
 }

@@ -15,7 +15,7 @@ private slots:
     void init()
     {
         m_pSettings = std::make_unique<QTemporaryDir>();
-        m_pCameras = std::make_unique<CCameraBackend>(CameraBackendKind::Simulated);
+        m_pCameras = std::make_unique<CCameraBackend>(ECameraBackendKind::Simulated);
     }
     void cleanup() { m_pCameras.reset(); }
 

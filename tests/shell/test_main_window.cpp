@@ -19,9 +19,9 @@ namespace {
 
 // Answers the next modal message box with the button of the given role, and
 // remembers its text.
-class MessageBoxAnswer {
+class CMessageBoxAnswer {
 public:
-    explicit MessageBoxAnswer(QMessageBox::StandardButton answer)
+    explicit CMessageBoxAnswer(QMessageBox::StandardButton answer)
     {
         QTimer::singleShot(0, [this, answer] { Answer(answer); });
     }
@@ -66,7 +66,7 @@ private slots:
     {
         CViewerDlg dlg(m_Devices, Folder());
         dlg.OnInitDialog();
-        for (const ControlTemplate& control : MainWindowTemplate()) {
+        for (const CControlTemplate& control : MainWindowTemplate()) {
             QWidget* pWidget = dlg.GetDlgItem(control.nId);
             QVERIFY2(pWidget != nullptr, qPrintable(QString::number(control.nId)));
             QCOMPARE(pWidget->objectName(), QString::number(control.nId));
@@ -160,7 +160,7 @@ private slots:
         dlg.OnInitDialog();
         dlg.show();
         {
-            MessageBoxAnswer answer(QMessageBox::No);
+            CMessageBoxAnswer answer(QMessageBox::No);
             QVERIFY(!dlg.close());
             QVERIFY(answer.m_bSeen);
             QCOMPARE(answer.m_Title, QStringLiteral("終了確認"));
@@ -171,13 +171,13 @@ private slots:
         QVERIFY2(!IniExists(), "the settings are written only at exit");
         {
             // Escape goes the same way as the close box.
-            MessageBoxAnswer answer(QMessageBox::No);
+            CMessageBoxAnswer answer(QMessageBox::No);
             QTest::keyClick(&dlg, Qt::Key_Escape);
             QVERIFY(answer.m_bSeen);
             QVERIFY(dlg.isVisible());
         }
         {
-            MessageBoxAnswer answer(QMessageBox::Yes);
+            CMessageBoxAnswer answer(QMessageBox::Yes);
             QVERIFY(dlg.close());
             QVERIFY(answer.m_bSeen);
         }

@@ -29,9 +29,9 @@ inline constexpr double kPi = std::numbers::pi;
 // Colours of one face state. Enabled faces show colours as they are; disabled faces
 // map every colour to a pale grey close to the face colour, which keeps the shapes
 // recognisable but flat and of low contrast.
-class Palette {
+class CPalette {
 public:
-    explicit Palette(bool bEnabled) : m_bEnabled(bEnabled) {}
+    explicit CPalette(bool bEnabled) : m_bEnabled(bEnabled) {}
 
     QColor operator()(const QColor& c) const
     {

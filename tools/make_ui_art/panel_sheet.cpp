@@ -22,7 +22,7 @@ constexpr int kDisabledOffset = 200;
 // Where the program paints its red/green indicator lamp onto a face.
 const QRectF kLampRect(1, 41, 11, 10);
 
-struct FaceEntry {
+struct CFaceEntry {
     int x;
     int y;
     const char* szEnglish;
@@ -33,7 +33,7 @@ struct FaceEntry {
 // Cell positions of the enabled faces. Row 4 starts at y = 211, on the last pixel row
 // of row 3; the one-pixel background border of every cell makes that shared row look
 // the same from both sides.
-const FaceEntry kFaces[] = {
+const CFaceEntry kFaces[] = {
     {0, 0, "LINE", "二点間距離", DrawLineTool},
     {50, 0, "ARIA", "多角形面積", DrawAreaTool},
     {100, 0, "CIRCLE", "円直径", DrawCircleTool},
@@ -59,7 +59,7 @@ const FaceEntry kFaces[] = {
 
 // Raised rounded button: vertical gradient, light bevel at the top left turning darker
 // towards the bottom right, dark outline.
-void DrawButtonBody(QPainter& p, const Palette& pal, const QRectF& body, double radius)
+void DrawButtonBody(QPainter& p, const CPalette& pal, const QRectF& body, double radius)
 {
     QLinearGradient face(body.topLeft(), body.bottomLeft());
     face.setColorAt(0.0, pal(kFaceTop));
@@ -85,7 +85,7 @@ void DrawButtonBody(QPainter& p, const Palette& pal, const QRectF& body, double 
 // Caption centred on the face with its baseline at baselineY. ASCII captions use the
 // bold Latin font, others the Japanese one. A long caption is narrowed to fit (never
 // below 70 % of its width; beyond that the font gets smaller), keeping a small margin.
-void DrawCaption(QPainter& p, const Palette& pal, const QString& text, double baselineY)
+void DrawCaption(QPainter& p, const CPalette& pal, const QString& text, double baselineY)
 {
     const bool bLatin =
         std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() < 128; });
@@ -112,9 +112,9 @@ void DrawCaption(QPainter& p, const Palette& pal, const QString& text, double ba
 
 // One face in its cell at `at`: body, lamp socket, pictogram in the upper part, caption
 // above the lamp row. Nothing but the faint socket lies inside the lamp rectangle.
-void DrawFace(QPainter& p, const FaceEntry& face, const QPoint& at, bool bJapanese, bool bEnabled)
+void DrawFace(QPainter& p, const CFaceEntry& face, const QPoint& at, bool bJapanese, bool bEnabled)
 {
-    const Palette pal(bEnabled);
+    const CPalette pal(bEnabled);
     p.save();
     p.translate(at);
     p.setClipRect(QRect(0, 0, kCellWidth, kCellHeight));
@@ -142,7 +142,7 @@ QImage MakePanel(bool bJapanese)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    for (const FaceEntry& face : kFaces) {
+    for (const CFaceEntry& face : kFaces) {
         DrawFace(p, face, QPoint(face.x, face.y), bJapanese, true);
         DrawFace(p, face, QPoint(face.x + kDisabledOffset, face.y), bJapanese, false);
     }
@@ -155,7 +155,7 @@ QImage MakeToggles()
     image.fill(kTeal);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const Palette pal(true);
+    const CPalette pal(true);
     const double angles[] = {0.0, 180.0, 90.0, 270.0}; // right, left, down, up
     for (int i = 0; i < 4; ++i) {
         p.save();

@@ -23,7 +23,7 @@ void DrawTick(QPainter& p, QPointF a, QPointF b, QPointF c, double half)
 }
 
 // Video camera body with its lens hood pointing right.
-void DrawCamcorder(QPainter& p, const Palette& pal)
+void DrawCamcorder(QPainter& p, const CPalette& pal)
 {
     p.setPen(pal.Pen(kInk, 1.2));
     p.setBrush(pal(kInk));
@@ -33,7 +33,7 @@ void DrawCamcorder(QPainter& p, const Palette& pal)
 }
 
 // White card of the results list.
-void DrawListCard(QPainter& p, const Palette& pal, const QRectF& card)
+void DrawListCard(QPainter& p, const CPalette& pal, const QRectF& card)
 {
     p.setPen(pal.Pen(kInk, 1.2));
     p.setBrush(pal(Qt::white));
@@ -41,7 +41,7 @@ void DrawListCard(QPainter& p, const Palette& pal, const QRectF& card)
 }
 
 // Landscape picture shared by the two TYPE faces.
-void DrawPicture(QPainter& p, const Palette& pal)
+void DrawPicture(QPainter& p, const CPalette& pal)
 {
     const QRectF frame(-12, -9, 24, 18);
     p.setPen(Qt::NoPen);
@@ -59,7 +59,7 @@ void DrawPicture(QPainter& p, const Palette& pal)
 
 } // namespace
 
-void DrawLineTool(QPainter& p, const Palette& pal)
+void DrawLineTool(QPainter& p, const CPalette& pal)
 {
     const QPointF a(-10, 7), b(10, -7);
     p.setPen(pal.Pen(kInk, 2.0));
@@ -69,7 +69,7 @@ void DrawLineTool(QPainter& p, const Palette& pal)
     DrawTick(p, a, b, b, 4.5);
 }
 
-void DrawAreaTool(QPainter& p, const Palette& pal)
+void DrawAreaTool(QPainter& p, const CPalette& pal)
 {
     const QPointF pts[] = {{-10, 4}, {-4, -9}, {7, -8}, {11, 3}, {1, 10}};
     p.setPen(pal.Pen(kInk, 1.6));
@@ -81,7 +81,7 @@ void DrawAreaTool(QPainter& p, const Palette& pal)
         p.drawRect(QRectF(pt.x() - 1.75, pt.y() - 1.75, 3.5, 3.5));
 }
 
-void DrawCircleTool(QPainter& p, const Palette& pal)
+void DrawCircleTool(QPainter& p, const CPalette& pal)
 {
     p.setPen(pal.Pen(kInk, 1.8));
     p.setBrush(pal(WithAlpha(kAccent, 60)));
@@ -94,7 +94,7 @@ void DrawCircleTool(QPainter& p, const Palette& pal)
     p.drawEllipse(QPointF(0, 0), 1.6, 1.6);
 }
 
-void DrawTwoCirclesTool(QPainter& p, const Palette& pal)
+void DrawTwoCirclesTool(QPainter& p, const CPalette& pal)
 {
     const QPointF c1(-6, -5), c2(6, 5);
     p.setPen(pal.Pen(kInk, 1.6));
@@ -112,7 +112,7 @@ void DrawTwoCirclesTool(QPainter& p, const Palette& pal)
     p.drawEllipse(c2, 1.6, 1.6);
 }
 
-void DrawPerpendicularTool(QPainter& p, const Palette& pal)
+void DrawPerpendicularTool(QPainter& p, const CPalette& pal)
 {
     p.setPen(pal.Pen(kInk, 2.0));
     p.drawLine(QPointF(-11, 8), QPointF(11, 8));
@@ -126,7 +126,7 @@ void DrawPerpendicularTool(QPainter& p, const Palette& pal)
     p.drawEllipse(QPointF(2, -9), 2.2, 2.2);
 }
 
-void DrawAngleTool(QPainter& p, const Palette& pal)
+void DrawAngleTool(QPainter& p, const CPalette& pal)
 {
     const QPointF v(-10, 8);
     p.setPen(pal.Pen(kInk, 2.0));
@@ -139,7 +139,7 @@ void DrawAngleTool(QPainter& p, const Palette& pal)
     p.drawArc(QRectF(v.x() - r, v.y() - r, 2 * r, 2 * r), 0, spanDeg * 16);
 }
 
-void DrawLiveFace(QPainter& p, const Palette& pal)
+void DrawLiveFace(QPainter& p, const CPalette& pal)
 {
     DrawCamcorder(p, pal);
     const QPointF play[] = {{-7, -4}, {-7, 4}, {-0.5, 0}};
@@ -149,7 +149,7 @@ void DrawLiveFace(QPainter& p, const Palette& pal)
 }
 
 // The live view is frozen: a snowflake.
-void DrawFrozenFace(QPainter& p, const Palette& pal)
+void DrawFrozenFace(QPainter& p, const CPalette& pal)
 {
     const QColor ice(24, 110, 200);
     p.setPen(pal.Pen(ice, 1.9));
@@ -163,7 +163,7 @@ void DrawFrozenFace(QPainter& p, const Palette& pal)
     }
 }
 
-void DrawColorTool(QPainter& p, const Palette& pal)
+void DrawColorTool(QPainter& p, const CPalette& pal)
 {
     QPainterPath board;
     board.addEllipse(QRectF(-12, -10, 24, 20));
@@ -189,7 +189,7 @@ void DrawColorTool(QPainter& p, const Palette& pal)
     }
 }
 
-void DrawCalibTool(QPainter& p, const Palette& pal)
+void DrawCalibTool(QPainter& p, const CPalette& pal)
 {
     p.save();
     p.rotate(-30.0);
@@ -205,7 +205,7 @@ void DrawCalibTool(QPainter& p, const Palette& pal)
     p.restore();
 }
 
-void DrawDeleteTool(QPainter& p, const Palette& pal)
+void DrawDeleteTool(QPainter& p, const CPalette& pal)
 {
     const QRectF card(-11, -10, 17, 20);
     DrawListCard(p, pal, card);
@@ -223,7 +223,7 @@ void DrawDeleteTool(QPainter& p, const Palette& pal)
     p.drawLine(QPointF(11, -3), QPointF(3, 5));
 }
 
-void DrawClearTool(QPainter& p, const Palette& pal)
+void DrawClearTool(QPainter& p, const CPalette& pal)
 {
     const QRectF card(-12, -10, 15, 20);
     DrawListCard(p, pal, card);
@@ -247,7 +247,7 @@ void DrawClearTool(QPainter& p, const Palette& pal)
     p.restore();
 }
 
-void DrawCsvTool(QPainter& p, const Palette& pal)
+void DrawCsvTool(QPainter& p, const CPalette& pal)
 {
     const QRectF table(-11, -9, 22, 18);
     p.setPen(Qt::NoPen);
@@ -265,7 +265,7 @@ void DrawCsvTool(QPainter& p, const Palette& pal)
     p.drawRect(table);
 }
 
-void DrawSaveTool(QPainter& p, const Palette& pal)
+void DrawSaveTool(QPainter& p, const CPalette& pal)
 {
     const QPointF body[] = {{-10, -10}, {7, -10}, {10, -7}, {10, 10}, {-10, 10}};
     p.setPen(pal.Pen(kInk, 1.2));
@@ -283,7 +283,7 @@ void DrawSaveTool(QPainter& p, const Palette& pal)
     p.drawLine(QPointF(-5, 6.5), QPointF(5, 6.5));
 }
 
-void DrawFolderTool(QPainter& p, const Palette& pal)
+void DrawFolderTool(QPainter& p, const CPalette& pal)
 {
     QPainterPath back;
     back.moveTo(-11, 9);
@@ -301,7 +301,7 @@ void DrawFolderTool(QPainter& p, const Palette& pal)
     p.drawPolygon(front, 4);
 }
 
-void DrawGearTool(QPainter& p, const Palette& pal)
+void DrawGearTool(QPainter& p, const CPalette& pal)
 {
     constexpr int kTeeth = 8;
     QPainterPath gear;
@@ -324,14 +324,14 @@ void DrawGearTool(QPainter& p, const Palette& pal)
 }
 
 // Pictures are saved without the overlay: the bare picture.
-void DrawTypeOffFace(QPainter& p, const Palette& pal)
+void DrawTypeOffFace(QPainter& p, const CPalette& pal)
 {
     DrawPicture(p, pal);
 }
 
 // Pictures are saved with the measurement overlay: the picture with a measured line
 // and circle in the overlay green.
-void DrawTypeOnFace(QPainter& p, const Palette& pal)
+void DrawTypeOnFace(QPainter& p, const CPalette& pal)
 {
     DrawPicture(p, pal);
     const QColor overlay(0, 220, 40);
@@ -346,7 +346,7 @@ void DrawTypeOnFace(QPainter& p, const Palette& pal)
     p.drawEllipse(QPointF(-5, -3), 3.5, 3.5);
 }
 
-void DrawThumbTool(QPainter& p, const Palette& pal)
+void DrawThumbTool(QPainter& p, const CPalette& pal)
 {
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
@@ -359,7 +359,7 @@ void DrawThumbTool(QPainter& p, const Palette& pal)
     }
 }
 
-void DrawWhiteBalanceTool(QPainter& p, const Palette& pal)
+void DrawWhiteBalanceTool(QPainter& p, const CPalette& pal)
 {
     QLinearGradient split(-12, 0, 12, 0);
     split.setColorAt(0.0, pal(QColor(255, 226, 170)));
@@ -375,7 +375,7 @@ void DrawWhiteBalanceTool(QPainter& p, const Palette& pal)
     p.drawText(QRectF(-12.5, -9, 25, 18), Qt::AlignCenter, QStringLiteral("WB"));
 }
 
-void DrawScaleTool(QPainter& p, const Palette& pal)
+void DrawScaleTool(QPainter& p, const CPalette& pal)
 {
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 4; ++i) {

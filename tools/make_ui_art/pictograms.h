@@ -7,28 +7,28 @@ class QPainter;
 
 namespace art {
 
-using PictogramFn = void (*)(QPainter&, const Palette&);
+using PictogramFn = void (*)(QPainter&, const CPalette&);
 
-void DrawLineTool(QPainter& p, const Palette& pal);
-void DrawAreaTool(QPainter& p, const Palette& pal);
-void DrawCircleTool(QPainter& p, const Palette& pal);
-void DrawTwoCirclesTool(QPainter& p, const Palette& pal);
-void DrawPerpendicularTool(QPainter& p, const Palette& pal);
-void DrawAngleTool(QPainter& p, const Palette& pal);
-void DrawLiveFace(QPainter& p, const Palette& pal);
-void DrawFrozenFace(QPainter& p, const Palette& pal);
-void DrawColorTool(QPainter& p, const Palette& pal);
-void DrawCalibTool(QPainter& p, const Palette& pal);
-void DrawDeleteTool(QPainter& p, const Palette& pal);
-void DrawClearTool(QPainter& p, const Palette& pal);
-void DrawCsvTool(QPainter& p, const Palette& pal);
-void DrawSaveTool(QPainter& p, const Palette& pal);
-void DrawFolderTool(QPainter& p, const Palette& pal);
-void DrawGearTool(QPainter& p, const Palette& pal);
-void DrawTypeOffFace(QPainter& p, const Palette& pal);
-void DrawTypeOnFace(QPainter& p, const Palette& pal);
-void DrawThumbTool(QPainter& p, const Palette& pal);
-void DrawWhiteBalanceTool(QPainter& p, const Palette& pal);
-void DrawScaleTool(QPainter& p, const Palette& pal);
+void DrawLineTool(QPainter& p, const CPalette& pal);
+void DrawAreaTool(QPainter& p, const CPalette& pal);
+void DrawCircleTool(QPainter& p, const CPalette& pal);
+void DrawTwoCirclesTool(QPainter& p, const CPalette& pal);
+void DrawPerpendicularTool(QPainter& p, const CPalette& pal);
+void DrawAngleTool(QPainter& p, const CPalette& pal);
+void DrawLiveFace(QPainter& p, const CPalette& pal);
+void DrawFrozenFace(QPainter& p, const CPalette& pal);
+void DrawColorTool(QPainter& p, const CPalette& pal);
+void DrawCalibTool(QPainter& p, const CPalette& pal);
+void DrawDeleteTool(QPainter& p, const CPalette& pal);
+void DrawClearTool(QPainter& p, const CPalette& pal);
+void DrawCsvTool(QPainter& p, const CPalette& pal);
+void DrawSaveTool(QPainter& p, const CPalette& pal);
+void DrawFolderTool(QPainter& p, const CPalette& pal);
+void DrawGearTool(QPainter& p, const CPalette& pal);
+void DrawTypeOffFace(QPainter& p, const CPalette& pal);
+void DrawTypeOnFace(QPainter& p, const CPalette& pal);
+void DrawThumbTool(QPainter& p, const CPalette& pal);
+void DrawWhiteBalanceTool(QPainter& p, const CPalette& pal);
+void DrawScaleTool(QPainter& p, const CPalette& pal);
 
 } // namespace art

@@ -2,37 +2,37 @@
 
 #include "driver/lorvidex07_drv.h"
 
-bool ParseCameraBackend(const std::string& szName, CameraBackendKind& kind)
+bool ParseCameraBackend(const std::string& szName, ECameraBackendKind& kind)
 {
     if (szName.empty()) {
-        kind = CameraBackendKind::Automatic;
+        kind = ECameraBackendKind::Automatic;
         return true;
     }
     if (szName == "none") {
-        kind = CameraBackendKind::None;
+        kind = ECameraBackendKind::None;
         return true;
     }
     if (szName == "sim") {
-        kind = CameraBackendKind::Simulated;
+        kind = ECameraBackendKind::Simulated;
         return true;
     }
     if (szName == "usb") {
-        kind = CameraBackendKind::Usb;
+        kind = ECameraBackendKind::Usb;
         return true;
     }
     return false;
 }
 
-CCameraBackend::CCameraBackend(CameraBackendKind kind) : m_Pnp(m_Devices, &DriverEntry), m_SimBus(m_Pnp), m_Kind(kind)
+CCameraBackend::CCameraBackend(ECameraBackendKind kind) : m_Pnp(m_Devices, &DriverEntry), m_SimBus(m_Pnp), m_Kind(kind)
 {
-    if (kind == CameraBackendKind::Simulated) {
+    if (kind == ECameraBackendKind::Simulated) {
         m_SimCameras.push_back(m_SimBus.PlugSimulatedCamera());
-    } else if (kind == CameraBackendKind::Usb || kind == CameraBackendKind::Automatic) {
+    } else if (kind == ECameraBackendKind::Usb || kind == ECameraBackendKind::Automatic) {
         m_pUsbHost = CreateLibusbCameraHost(m_Pnp, GetUsbCameraIds());
         // Automatic keeps the USB back end only when it found a camera at start.
-        if (kind == CameraBackendKind::Automatic) {
+        if (kind == ECameraBackendKind::Automatic) {
             const bool bFound = NT_SUCCESS(m_pUsbHost->GetStatus()) && !m_pUsbHost->GetCameras().empty();
-            m_Kind = bFound ? CameraBackendKind::Usb : CameraBackendKind::None;
+            m_Kind = bFound ? ECameraBackendKind::Usb : ECameraBackendKind::None;
             if (!bFound)
                 m_pUsbHost.reset();
         }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-enum class CameraBackendKind {
+enum class ECameraBackendKind {
     None,      // no camera: pictures can still be opened and measured
     Simulated, // one simulated camera
     Usb,       // real cameras through libusb, plugged in and out while the program runs
@@ -20,17 +20,17 @@ enum class CameraBackendKind {
 };
 
 // "sim", "usb", "none", or "" (the default: Automatic). FALSE for anything else.
-bool ParseCameraBackend(const std::string& szName, CameraBackendKind& kind);
+bool ParseCameraBackend(const std::string& szName, ECameraBackendKind& kind);
 
 class CCameraBackend {
 public:
-    explicit CCameraBackend(CameraBackendKind kind);
+    explicit CCameraBackend(ECameraBackendKind kind);
     ~CCameraBackend();
     CCameraBackend(const CCameraBackend&) = delete;
     CCameraBackend& operator=(const CCameraBackend&) = delete;
 
     // The kind in use: Automatic has become Usb or None.
-    CameraBackendKind Kind() const { return m_Kind; }
+    ECameraBackendKind Kind() const { return m_Kind; }
     CDeviceNamespace& Devices() { return m_Devices; }
     // The simulated cameras plugged in (empty for other kinds).
     std::vector<CSimCameraPlug>& SimulatedCameras() { return m_SimCameras; }
@@ -44,5 +44,5 @@ private:
     CSimCameraBus m_SimBus;
     std::vector<CSimCameraPlug> m_SimCameras;
     std::unique_ptr<IUsbCameraHost> m_pUsbHost;
-    CameraBackendKind m_Kind;
+    ECameraBackendKind m_Kind;
 };

@@ -19,7 +19,7 @@ void LogStep(BOOL bDone, const char* szFormat, int nValue)
     LogLine(ELogCategory::Camera, "start-up: %s%s", szStep, bDone ? "" : ": FAILED");
 }
 
-void LogWindow(int nResult, const CaptureWindow& w, const char* szWhich)
+void LogWindow(int nResult, const CCaptureWindow& w, const char* szWhich)
 {
     if (nResult == CAM_OK)
         LogLine(ELogCategory::Camera, "start-up: %s capture window %d,%d %dx%d", szWhich, w.x, w.y, w.nWidth, w.nHeight);
@@ -30,14 +30,14 @@ void LogWindow(int nResult, const CaptureWindow& w, const char* szWhich)
 
 } // namespace
 
-CaptureWindow StartLiveCapture(CCameraDevice& camera, const CViewerSettings& s,
+CCaptureWindow StartLiveCapture(CCameraDevice& camera, const CViewerSettings& s,
                                const std::function<void(bool)>& onSlowStep)
 {
-    CaptureWindow window{s.EHS, s.EVS, s.EH, s.EV};
+    CCaptureWindow window{s.EHS, s.EVS, s.EH, s.EV};
     int nResult = camera.SetCaptureWindow(window.x, window.y, window.nWidth, window.nHeight, 0);
     LogWindow(nResult, window, "stored");
     if (nResult != CAM_OK) {
-        window = CaptureWindow{0, 0, CAM_SENSOR_WIDTH, CAM_SENSOR_HEIGHT};
+        window = CCaptureWindow{0, 0, CAM_SENSOR_WIDTH, CAM_SENSOR_HEIGHT};
         LogWindow(camera.SetCaptureWindow(window.x, window.y, window.nWidth, window.nHeight, 0), window, "full");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(150));

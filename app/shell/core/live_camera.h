@@ -7,7 +7,7 @@
 
 #include <functional>
 
-struct CaptureWindow {
+struct CCaptureWindow {
     int x = 0;
     int y = 0;
     int nWidth = 0;
@@ -19,5 +19,5 @@ struct CaptureWindow {
 // without frames; the answer is the window in use. onSlowStep(true) / (false)
 // bracket the clock change, which re-initialises the camera and takes a while.
 // Each step and its outcome go to the camera log.
-CaptureWindow StartLiveCapture(CCameraDevice& camera, const CViewerSettings& settings,
+CCaptureWindow StartLiveCapture(CCameraDevice& camera, const CViewerSettings& settings,
                                const std::function<void(bool)>& onSlowStep = {});

@@ -1,8 +1,8 @@
 #include "app/shell/core/live_frame_chain.h"
 
-LiveSettings MakeLiveSettings(const CViewerSettings& s)
+CLiveSettings MakeLiveSettings(const CViewerSettings& s)
 {
-    LiveSettings live;
+    CLiveSettings live;
     live.frame.Gamma = s.Gamma;
     live.frame.m_HLS = s.m_HLS;
     live.frame.m_BinaryFlg = s.m_BinaryFlg;
@@ -19,7 +19,7 @@ LiveSettings MakeLiveSettings(const CViewerSettings& s)
     return live;
 }
 
-bool CLiveFrameChain::Process(CDibImage& raw, CDibImage& color, LiveSettings& live, CExposureCamera* pCamera,
+bool CLiveFrameChain::Process(CDibImage& raw, CDibImage& color, CLiveSettings& live, CExposureCamera* pCamera,
                               DWORD dwNow, CColorGains* pGains)
 {
     if (live.bAutoIris && pCamera != nullptr)

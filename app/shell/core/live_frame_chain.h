@@ -9,7 +9,7 @@
 #include "app/shell/core/viewer_settings.h"
 
 // What one frame needs of the settings.
-struct LiveSettings {
+struct CLiveSettings {
     CFrameSettings frame;
     bool bAutoIris = false;
     int nAutoIrisMode = 0;
@@ -17,7 +17,7 @@ struct LiveSettings {
     bool bShowColor = false;    // the colour picture is the one shown
 };
 
-LiveSettings MakeLiveSettings(const CViewerSettings& settings);
+CLiveSettings MakeLiveSettings(const CViewerSettings& settings);
 
 class CLiveFrameChain {
 public:
@@ -26,10 +26,10 @@ public:
     // colour reconstruction on (its gains then go into live.frame and *pGains, and
     // the answer is true), then the processing chain into raw or color. Afterwards
     // the picture to show is Shown(raw, color, live).
-    bool Process(CDibImage& raw, CDibImage& color, LiveSettings& live, CExposureCamera* pCamera, DWORD dwNow,
+    bool Process(CDibImage& raw, CDibImage& color, CLiveSettings& live, CExposureCamera* pCamera, DWORD dwNow,
                  CColorGains* pGains);
 
-    static const CDibImage& Shown(const CDibImage& raw, const CDibImage& color, const LiveSettings& live)
+    static const CDibImage& Shown(const CDibImage& raw, const CDibImage& color, const CLiveSettings& live)
     {
         return live.bShowColor ? color : raw;
     }

@@ -69,7 +69,7 @@ BOOL CLiveView::ActivateCamera()
         LogLine(ELogCategory::Camera, "no camera at %s: the live view stays without frames", m_Camera.DevicePath());
         return TRUE;
     }
-    const CaptureWindow window = StartLiveCapture(m_Camera, settings, m_Hooks.onSlowStep);
+    const CCaptureWindow window = StartLiveCapture(m_Camera, settings, m_Hooks.onSlowStep);
     if (window.nWidth != settings.EH || window.nHeight != settings.EV)
         CreateFramePictures(window.nWidth, window.nHeight);
     SetCaptureState(ECaptureState::Running);
@@ -279,7 +279,7 @@ void CLiveView::ProcessNewFrame()
     if (m_Hooks.onRawFrame)
         m_Hooks.onRawFrame(m_RawImage);
 
-    LiveSettings live = m_Settings.Read(MakeLiveSettings);
+    CLiveSettings live = m_Settings.Read(MakeLiveSettings);
     CExposureCameraOf<CCameraDevice> camera(m_Camera);
     CColorGains gains;
     if (m_FrameChain.Process(m_RawImage, m_ColorImage, live, &camera, timeGetTime(), &gains)) {

@@ -35,7 +35,7 @@ enum class ECaptureState {
 struct CViewGeometry {
     RECT rcView{};  // client coordinates
     int nZoom = 1;  // zoom choice (0 fits the picture to the view)
-    ScrollOffsets offsets;
+    CScrollOffsets offsets;
 };
 
 // Figures of the frames processed since the display thread was started.

@@ -28,45 +28,45 @@ constexpr LONG kStripHeight = 150;
 constexpr LONG kScrollHeight = 17;
 constexpr LONG kToggleSize = 13;
 
-const ControlTemplate s_Template[] = {
-    {IDC_VIEW_FRAME, ControlKind::Frame, {7, 7, 647, 487}},
-    {IDC_LOAD_GROUP, ControlKind::GroupBox, FromRight(11, 5, 204, 191)},
-    {IDC_TOOL_GROUP, ControlKind::GroupBox, FromRight(11, 206, 204, 278)},
-    {IDC_STRIP_GROUP, ControlKind::GroupBox,
+const CControlTemplate s_Template[] = {
+    {IDC_VIEW_FRAME, EControlKind::Frame, {7, 7, 647, 487}},
+    {IDC_LOAD_GROUP, EControlKind::GroupBox, FromRight(11, 5, 204, 191)},
+    {IDC_TOOL_GROUP, EControlKind::GroupBox, FromRight(11, 206, 204, 278)},
+    {IDC_STRIP_GROUP, EControlKind::GroupBox,
      {7, kClientBottom - 12 - kStripHeight, 7 + kClientRight - 228, kClientBottom - 12}},
 
-    {IDC_LIVE, ControlKind::PanelButton, Face(kLeftColumn, kLoadRow1)},
-    {IDC_SAVE, ControlKind::PanelButton, Face(kMiddleColumn, kLoadRow1)},
-    {IDC_DIR, ControlKind::PanelButton, Face(kRightColumn, kLoadRow1)},
-    {IDC_SET, ControlKind::PanelButton, Face(kLeftColumn, kLoadRow2)},
-    {IDC_TYPE, ControlKind::PanelButton, Face(kMiddleColumn, kLoadRow2)},
-    {IDC_THUMB, ControlKind::PanelButton, Face(kRightColumn, kLoadRow2)},
-    {IDC_WB, ControlKind::PanelButton, Face(kLeftColumn, kLoadRow3)},
-    {IDC_ZOOM, ControlKind::ComboBox, FromRight(20, kLoadRow3 + 14, 111, 24)},
+    {IDC_LIVE, EControlKind::PanelButton, Face(kLeftColumn, kLoadRow1)},
+    {IDC_SAVE, EControlKind::PanelButton, Face(kMiddleColumn, kLoadRow1)},
+    {IDC_DIR, EControlKind::PanelButton, Face(kRightColumn, kLoadRow1)},
+    {IDC_SET, EControlKind::PanelButton, Face(kLeftColumn, kLoadRow2)},
+    {IDC_TYPE, EControlKind::PanelButton, Face(kMiddleColumn, kLoadRow2)},
+    {IDC_THUMB, EControlKind::PanelButton, Face(kRightColumn, kLoadRow2)},
+    {IDC_WB, EControlKind::PanelButton, Face(kLeftColumn, kLoadRow3)},
+    {IDC_ZOOM, EControlKind::ComboBox, FromRight(20, kLoadRow3 + 14, 111, 24)},
 
-    {IDC_LINE, ControlKind::PanelButton, Face(kLeftColumn, kToolRow1)},
-    {IDC_ARIA, ControlKind::PanelButton, Face(kMiddleColumn, kToolRow1)},
-    {IDC_CIRCLE, ControlKind::PanelButton, Face(kRightColumn, kToolRow1)},
-    {IDC_CIRCLE2, ControlKind::PanelButton, Face(kLeftColumn, kToolRow2)},
-    {IDC_SUI, ControlKind::PanelButton, Face(kMiddleColumn, kToolRow2)},
-    {IDC_ANGLE, ControlKind::PanelButton, Face(kRightColumn, kToolRow2)},
-    {IDC_COLOR, ControlKind::PanelButton, Face(kLeftColumn, kToolRow3)},
-    {IDC_DELETE, ControlKind::PanelButton, Face(kMiddleColumn, kToolRow3)},
-    {IDC_CLEAR, ControlKind::PanelButton, Face(kRightColumn, kToolRow3)},
-    {IDC_CSV, ControlKind::PanelButton, Face(kLeftColumn, kToolRow4)},
-    {IDC_CALIB, ControlKind::PanelButton, Face(kMiddleColumn, kToolRow4)},
-    {IDC_SCALE, ControlKind::PanelButton, Face(kRightColumn, kToolRow4)},
-    {IDC_CALIB_LABEL, ControlKind::Static, FromRight(122, kCalibRow + 3, 96, 18)},
-    {IDC_CALIB_COMBO, ControlKind::ComboBox, FromRight(22, kCalibRow, 96, 24)},
+    {IDC_LINE, EControlKind::PanelButton, Face(kLeftColumn, kToolRow1)},
+    {IDC_ARIA, EControlKind::PanelButton, Face(kMiddleColumn, kToolRow1)},
+    {IDC_CIRCLE, EControlKind::PanelButton, Face(kRightColumn, kToolRow1)},
+    {IDC_CIRCLE2, EControlKind::PanelButton, Face(kLeftColumn, kToolRow2)},
+    {IDC_SUI, EControlKind::PanelButton, Face(kMiddleColumn, kToolRow2)},
+    {IDC_ANGLE, EControlKind::PanelButton, Face(kRightColumn, kToolRow2)},
+    {IDC_COLOR, EControlKind::PanelButton, Face(kLeftColumn, kToolRow3)},
+    {IDC_DELETE, EControlKind::PanelButton, Face(kMiddleColumn, kToolRow3)},
+    {IDC_CLEAR, EControlKind::PanelButton, Face(kRightColumn, kToolRow3)},
+    {IDC_CSV, EControlKind::PanelButton, Face(kLeftColumn, kToolRow4)},
+    {IDC_CALIB, EControlKind::PanelButton, Face(kMiddleColumn, kToolRow4)},
+    {IDC_SCALE, EControlKind::PanelButton, Face(kRightColumn, kToolRow4)},
+    {IDC_CALIB_LABEL, EControlKind::Static, FromRight(122, kCalibRow + 3, 96, 18)},
+    {IDC_CALIB_COMBO, EControlKind::ComboBox, FromRight(22, kCalibRow, 96, 24)},
 
-    {IDC_RESULTS, ControlKind::ListView, {kClientRight - 12 - 204, kResultsTop, kClientRight - 12, kClientBottom - 12}},
-    {IDC_STRIP_SCROLL, ControlKind::ScrollBar,
+    {IDC_RESULTS, EControlKind::ListView, {kClientRight - 12 - 204, kResultsTop, kClientRight - 12, kClientBottom - 12}},
+    {IDC_STRIP_SCROLL, EControlKind::ScrollBar,
      {7, kClientBottom - 12 - kScrollHeight, 7 + kClientRight - 228, kClientBottom - 12}},
-    {IDC_PANEL_TOGGLE, ControlKind::ToggleButton, FromRight(0, 0, kToggleSize, kToggleSize)},
-    {IDC_STRIP_TOGGLE, ControlKind::ToggleButton, {0, kClientBottom - kToggleSize, kToggleSize, kClientBottom}},
+    {IDC_PANEL_TOGGLE, EControlKind::ToggleButton, FromRight(0, 0, kToggleSize, kToggleSize)},
+    {IDC_STRIP_TOGGLE, EControlKind::ToggleButton, {0, kClientBottom - kToggleSize, kToggleSize, kClientBottom}},
 };
 
-const PanelOffset s_PanelOffsets[] = {
+const CPanelOffset s_PanelOffsets[] = {
     {IDC_LOAD_GROUP, 11}, {IDC_DIR, 20},     {IDC_SAVE, 82},     {IDC_LIVE, 143},   {IDC_THUMB, 20},
     {IDC_TYPE, 82},       {IDC_SET, 143},    {IDC_WB, 143},      {IDC_ZOOM, 20},    {IDC_TOOL_GROUP, 11},
     {IDC_LINE, 143},      {IDC_CIRCLE2, 143}, {IDC_ARIA, 82},    {IDC_SUI, 82},     {IDC_DELETE, 82},
@@ -76,13 +76,13 @@ const PanelOffset s_PanelOffsets[] = {
 
 } // namespace
 
-std::span<const PanelOffset> PanelRightOffsets() { return s_PanelOffsets; }
+std::span<const CPanelOffset> PanelRightOffsets() { return s_PanelOffsets; }
 
-std::span<const ControlTemplate> MainWindowTemplate() { return s_Template; }
+std::span<const CControlTemplate> MainWindowTemplate() { return s_Template; }
 
-const ControlTemplate* FindControlTemplate(int nId)
+const CControlTemplate* FindControlTemplate(int nId)
 {
-    for (const ControlTemplate& control : s_Template) {
+    for (const CControlTemplate& control : s_Template) {
         if (control.nId == nId)
             return &control;
     }

@@ -37,7 +37,7 @@ constexpr int IDC_SET = 1132;
 constexpr int IDC_THUMB = 1133;
 constexpr int IDC_PANEL_TOGGLE = 1134;
 
-enum class ControlKind {
+enum class EControlKind {
     Frame,        // hidden frame marking the picture view
     GroupBox,
     PanelButton,  // owner-drawn 50 x 53 face of the panel picture
@@ -48,9 +48,9 @@ enum class ControlKind {
     ScrollBar,
 };
 
-struct ControlTemplate {
+struct CControlTemplate {
     int nId;
-    ControlKind kind;
+    EControlKind kind;
     RECT rc; // client coordinates in a client area of MAIN_TEMPLATE_CLIENT
 };
 
@@ -59,15 +59,15 @@ constexpr SIZE MAIN_TEMPLATE_CLIENT{900, 690};
 
 // Every control, in creation order: group boxes come before the controls they
 // frame so those are drawn on top of them.
-std::span<const ControlTemplate> MainWindowTemplate();
+std::span<const CControlTemplate> MainWindowTemplate();
 
-const ControlTemplate* FindControlTemplate(int nId);
+const CControlTemplate* FindControlTemplate(int nId);
 
-struct PanelOffset {
+struct CPanelOffset {
     int nId;
     LONG nFromRight; // distance of the control's right edge from the client area's right edge
 };
 
 // The right-hand panel's controls: when the window is resized they keep these
 // distances from its right edge.
-std::span<const PanelOffset> PanelRightOffsets();
+std::span<const CPanelOffset> PanelRightOffsets();

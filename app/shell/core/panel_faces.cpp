@@ -4,13 +4,13 @@
 
 namespace {
 
-struct FaceCell {
+struct CFaceCell {
     int nId;
     POINT cell;
 };
 
 // Buttons with a single face; LIVE and TYPE have two and are handled below.
-constexpr FaceCell s_FaceCells[] = {
+constexpr CFaceCell s_FaceCells[] = {
     {IDC_LINE, {0, 0}},      {IDC_ARIA, {50, 0}},    {IDC_CIRCLE, {100, 0}}, {IDC_CIRCLE2, {150, 0}},
     {IDC_COLOR, {100, 53}},  {IDC_CALIB, {150, 53}}, {IDC_DELETE, {0, 106}}, {IDC_CLEAR, {50, 106}},
     {IDC_CSV, {100, 106}},   {IDC_SAVE, {150, 106}}, {IDC_DIR, {0, 159}},    {IDC_SET, {50, 159}},
@@ -22,7 +22,7 @@ constexpr int s_ToolButtons[] = {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, ID
 
 } // namespace
 
-bool PanelFaceCell(int nId, const PanelFaceState& state, POINT& cell)
+bool PanelFaceCell(int nId, const CPanelFaceState& state, POINT& cell)
 {
     bool bFound = true;
     if (nId == IDC_LIVE) {
@@ -31,7 +31,7 @@ bool PanelFaceCell(int nId, const PanelFaceState& state, POINT& cell)
         cell = state.bSaveOverlay ? POINT{150, 159} : POINT{100, 159};
     } else {
         bFound = false;
-        for (const FaceCell& face : s_FaceCells) {
+        for (const CFaceCell& face : s_FaceCells) {
             if (face.nId == nId) {
                 cell = face.cell;
                 bFound = true;

@@ -13,7 +13,7 @@ constexpr RECT INDICATOR_RECT{1, 41, 12, 51};
 constexpr COLORREF PRESSED_DOT_COLOR = RGB(255, 0, 0);
 constexpr COLORREF ACTIVE_TOOL_DOT_COLOR = RGB(0, 255, 0);
 
-struct PanelFaceState {
+struct CPanelFaceState {
     bool bFrozen = false;      // the LIVE button shows its frozen face
     bool bSaveOverlay = false; // the TYPE button shows its "with lines" face
     bool bEnabled = true;
@@ -21,7 +21,7 @@ struct PanelFaceState {
 
 // Top-left corner of the face of panel button nId in the panel picture;
 // false for an id that is not a panel button.
-bool PanelFaceCell(int nId, const PanelFaceState& state, POINT& cell);
+bool PanelFaceCell(int nId, const CPanelFaceState& state, POINT& cell);
 
 // Top-left corner of the face of toggle button 1134 (panel) or 1123 (strip).
 bool ToggleFaceCell(int nId, bool bPanelVisible, bool bThumbVisible, POINT& cell);

@@ -2,6 +2,7 @@
 
 #include "app/res/ui_texts.h"
 #include "platform/c_numbers.h"
+#include "platform/log.h"
 #include "platform/profile.h"
 #include "platform/program_folder.h"
 
@@ -193,7 +194,8 @@ void CSettingsFile::Load(CViewerSettings& settings, CCalibList& calibList, bool 
         MakeFolders(DefaultPictureFolder());
 
     CProfileFile file;
-    file.Load(IniPath().c_str());
+    if (!file.Load(IniPath().c_str()))
+        LogLine(ELogCategory::Files, "%s cannot be read: the settings keep their defaults", IniPath().c_str());
     const CSectionReader main(file, kMainSection);
     // These three start from fixed defaults, not from the current values.
     settings.m_WB_Flg = 0;
@@ -208,33 +210,41 @@ void CSettingsFile::Load(CViewerSettings& settings, CCalibList& calibList, bool 
         LoadCalibEntry(calib, i, calibList[i]);
 }
 
-WindowPlacement CSettingsFile::LoadPlacement(const RECT& rcCurrent) const
+CWindowPlacement CSettingsFile::LoadPlacement(const RECT& rcCurrent) const
 {
     CProfileFile file;
-    file.Load(IniPath().c_str());
+    if (!file.Load(IniPath().c_str()))
+        LogLine(ELogCategory::Files, "%s cannot be read: the settings keep their defaults", IniPath().c_str());
     const CSectionReader main(file, kMainSection);
-    WindowPlacement placement;
+    CWindowPlacement placement;
     placement.rcNormal.left = main.Int("Window_Left", rcCurrent.left);
     placement.rcNormal.right = main.Int("Window_Right", rcCurrent.right);
     placement.rcNormal.top = main.Int("Window_Top", rcCurrent.top);
     placement.rcNormal.bottom = main.Int("Window_Bottom", rcCurrent.bottom);
-    placement.bMaximized = main.Int("Window_Max", 0);
+    placement.bMaximized = main.Int("Window_Max", 0) != 0;
     return placement;
 }
 
-BOOL CSettingsFile::Save(const CViewerSettings& settings, const WindowPlacement& placement) const
+bool CSettingsFile::Save(const CViewerSettings& settings, const CWindowPlacement& placement) const
 {
     // Start from the file as it is, so the calibration section, comments and keys of
     // other programs stay byte for byte.
     CProfileFile file;
-    if (!file.Load(IniPath().c_str()))
-        return FALSE;
+    if (!file.Load(IniPath().c_str())) {
+        LogLine(ELogCategory::Files, "%s cannot be read: it is left as it is, the settings are not saved",
+                IniPath().c_str());
+        return false;
+    }
     const CSectionWriter main(file, kMainSection);
     VisitMainKeys(settings, main);
-    main("Window_Max", placement.bMaximized);
+    main("Window_Max", placement.bMaximized ? 1 : 0);
     main("Window_Left", placement.rcNormal.left);
     main("Window_Right", placement.rcNormal.right);
     main("Window_Top", placement.rcNormal.top);
     main("Window_Bottom", placement.rcNormal.bottom);
-    return file.Save(IniPath().c_str());
+    if (!file.Save(IniPath().c_str())) {
+        LogLine(ELogCategory::Files, "the settings cannot be written to %s", IniPath().c_str());
+        return false;
+    }
+    return true;
 }

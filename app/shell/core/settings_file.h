@@ -30,13 +30,13 @@ public:
 
     // The stored window rectangle and maximised state; rcCurrent stands in for
     // missing keys.
-    WindowPlacement LoadPlacement(const RECT& rcCurrent) const;
+    CWindowPlacement LoadPlacement(const RECT& rcCurrent) const;
 
     // Writes the main section in its fixed key order followed by the placement,
     // keeping every other line of the file (the calibration section among them) as
-    // it is. The file is replaced as a whole. FALSE when it could not be written or
+    // it is. The file is replaced as a whole. false when it could not be written or
     // when an existing file could not be read (it is then left untouched).
-    BOOL Save(const CViewerSettings& settings, const WindowPlacement& placement) const;
+    bool Save(const CViewerSettings& settings, const CWindowPlacement& placement) const;
 
 private:
     std::string m_szFolder;

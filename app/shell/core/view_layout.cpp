@@ -10,7 +10,7 @@ int ZoomFactor(int nZoom)
     return s_nZoomFactor[nZoom];
 }
 
-RECT LayoutViewFrame(const ViewLayoutInput& in)
+RECT LayoutViewFrame(const CViewLayoutInput& in)
 {
     const LONG nPanelMargin = in.bPanelVisible ? PANEL_MARGIN_SHOWN : PANEL_MARGIN_HIDDEN;
     const LONG nStripMargin = in.bThumbVisible ? STRIP_MARGIN_SHOWN : STRIP_MARGIN_HIDDEN;
@@ -42,7 +42,7 @@ RECT LayoutViewFrame(const ViewLayoutInput& in)
     return RECT{in.rcFrame.left, in.rcFrame.top, in.rcFrame.left + nWidth, in.rcFrame.top + nHeight};
 }
 
-void ClampScrollOffsets(ScrollOffsets& offsets, const RECT& rcView, int nFactor, int nPictureWidth,
+void ClampScrollOffsets(CScrollOffsets& offsets, const RECT& rcView, int nFactor, int nPictureWidth,
                         int nPictureHeight)
 {
     if (offsets.x > 0)
@@ -80,7 +80,7 @@ RECT MovePanelControl(const RECT& rcControl, const RECT& rcClient, LONG nFromRig
     return RECT{nRight - nWidth, rcControl.top, nRight, rcControl.bottom};
 }
 
-void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const ScrollOffsets& offsets,
+void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const CScrollOffsets& offsets,
                    int nPictureWidth, int nPictureHeight, double& x, double& y)
 {
     if (nZoom != ZOOM_FIT) {
@@ -95,7 +95,7 @@ void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const Sc
     y = nViewHeight != 0 ? nPictureHeight / nViewHeight * (py - rcView.top) : 0.0;
 }
 
-bool CPanDrag::Begin(int px, int py, int nZoom, const ScrollOffsets& offsets)
+bool CPanDrag::Begin(int px, int py, int nZoom, const CScrollOffsets& offsets)
 {
     m_bActive = nZoom != ZOOM_FIT;
     if (m_bActive) {
@@ -108,7 +108,7 @@ bool CPanDrag::Begin(int px, int py, int nZoom, const ScrollOffsets& offsets)
 }
 
 bool CPanDrag::Move(int px, int py, const RECT& rcView, int nZoom, int nPictureWidth, int nPictureHeight,
-                    ScrollOffsets& offsets)
+                    CScrollOffsets& offsets)
 {
     const bool bInView = px >= rcView.left && px < rcView.right && py >= rcView.top && py < rcView.bottom;
     if (!bInView)
@@ -127,10 +127,10 @@ int VisibleThumbs(int nGroupWidth)
     return (nGroupWidth - 8) / (THUMB_CELL_WIDTH + THUMB_CELL_GAP);
 }
 
-ThumbScrollRange ComputeThumbScrollRange(int nGroupWidth, int nThumbs, bool bThumbVisible)
+CThumbScrollRange ComputeThumbScrollRange(int nGroupWidth, int nThumbs, bool bThumbVisible)
 {
     const int nPage = VisibleThumbs(nGroupWidth) + 1;
-    ThumbScrollRange range;
+    CThumbScrollRange range;
     if (nPage < nThumbs + 1) {
         range.bShow = bThumbVisible;
         range.nMax = nThumbs;

@@ -26,12 +26,12 @@ int ZoomFactor(int nZoom);
 
 // The view's scroll offsets in picture pixels ("m_Bai_X", "m_Bai_Y"): the picture
 // pixel at the view's top-left corner is (-x, -y).
-struct ScrollOffsets {
+struct CScrollOffsets {
     double x = 0.0;
     double y = 0.0;
 };
 
-struct ViewLayoutInput {
+struct CViewLayoutInput {
     RECT rcFrame;        // the view frame's current rectangle (client coordinates)
     RECT rcClient;       // the client area
     int nZoom;           // zoom choice
@@ -42,11 +42,11 @@ struct ViewLayoutInput {
 };
 
 // The view frame's new rectangle: same top-left corner, sized for the zoom.
-RECT LayoutViewFrame(const ViewLayoutInput& in);
+RECT LayoutViewFrame(const CViewLayoutInput& in);
 
 // Keeps the offsets in range for a view of rcView showing a W x H picture at factor
 // f: above 0 becomes 0, below (view extent / f - picture extent) becomes that bound.
-void ClampScrollOffsets(ScrollOffsets& offsets, const RECT& rcView, int nFactor, int nPictureWidth,
+void ClampScrollOffsets(CScrollOffsets& offsets, const RECT& rcView, int nFactor, int nPictureWidth,
                         int nPictureHeight);
 
 // The results list keeps its top and width, sits 12 pixels from the right edge and
@@ -63,7 +63,7 @@ RECT MovePanelControl(const RECT& rcControl, const RECT& rcClient, LONG nFromRig
 
 // Picture coordinates (x right, y down, picture pixels) of client point (px, py)
 // over the view rcView showing a W x H picture.
-void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const ScrollOffsets& offsets,
+void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const CScrollOffsets& offsets,
                    int nPictureWidth, int nPictureHeight, double& x, double& y);
 
 // A left-button drag that pans a magnified view: the picture point under the pointer
@@ -74,12 +74,12 @@ public:
     // Starts a drag at client point (px, py) of a view at zoom choice nZoom scrolled
     // by offsets; a view fitted to the window (ZOOM_FIT) is not panned. Answers
     // whether the drag started.
-    bool Begin(int px, int py, int nZoom, const ScrollOffsets& offsets);
+    bool Begin(int px, int py, int nZoom, const CScrollOffsets& offsets);
     // Follows the pointer to (px, py): moves offsets (kept in range for the W x H
     // picture) and answers true, or ends the drag and answers false when the pointer
     // has left rcView or no drag runs.
     bool Move(int px, int py, const RECT& rcView, int nZoom, int nPictureWidth, int nPictureHeight,
-              ScrollOffsets& offsets);
+              CScrollOffsets& offsets);
     void End() { m_bActive = false; }
 
 private:
@@ -88,7 +88,7 @@ private:
     double m_dAnchorY = 0.0;
 };
 
-struct ThumbScrollRange {
+struct CThumbScrollRange {
     bool bShow = false; // scroll bar shown
     int nMax = 0;       // range 0..nMax
     int nPage = 0;      // page size
@@ -96,7 +96,7 @@ struct ThumbScrollRange {
 
 // Scroll range of the thumbnail strip for nThumbs thumbnails in a strip group
 // box nGroupWidth pixels wide: a bar only when they do not all fit.
-ThumbScrollRange ComputeThumbScrollRange(int nGroupWidth, int nThumbs, bool bThumbVisible);
+CThumbScrollRange ComputeThumbScrollRange(int nGroupWidth, int nThumbs, bool bThumbVisible);
 
 // Thumbnails that fit side by side in the strip.
 int VisibleThumbs(int nGroupWidth);

@@ -2,15 +2,15 @@
 
 #include "app/imaging/scale_nearest.h"
 
-BOOL RenderView(const CDibImage& shown, const RECT& rcView, int nZoom, const ScrollOffsets& offsets, CDibImage& out)
+bool RenderView(const CDibImage& shown, const RECT& rcView, int nZoom, const CScrollOffsets& offsets, CDibImage& out)
 {
     const int w = rcView.right - rcView.left;
     const int h = rcView.bottom - rcView.top;
     if (!shown.IsCreated() || w <= 0 || h <= 0)
-        return FALSE;
+        return false;
     if (out.Width() != w || out.Height() != h || out.BitCount() != shown.BitCount()) {
         if (!out.Create(w, h, shown.BitCount()))
-            return FALSE;
+            return false;
     }
     if (shown.BitCount() == 8)
         out.SetPalette(CDibImage::PALETTE_ENTRIES, shown.ColorTable(), 0, 256);
@@ -20,7 +20,7 @@ BOOL RenderView(const CDibImage& shown, const RECT& rcView, int nZoom, const Scr
             out.ApplyScaled(ScaleNearest8, shown);
         else
             out.ApplyScaled(ScaleNearest24, shown);
-        return TRUE;
+        return true;
     }
 
     const int f = ZoomFactor(nZoom);
@@ -34,5 +34,5 @@ BOOL RenderView(const CDibImage& shown, const RECT& rcView, int nZoom, const Scr
         out.BlitFrom(shown, &rcBlock, 0, 0);
     else
         out.StretchFrom(shown, rcBlock, RECT{0, 0, w, h});
-    return TRUE;
+    return true;
 }

@@ -12,5 +12,5 @@
 //   scroll position, each pixel repeated f times across and down;
 // - fit to window: the whole picture scaled to the view's size (nearest pixel).
 // out takes the format of `shown` (8-bit pictures with their colour table); view
-// pixels the picture does not cover are black. FALSE when there is nothing to show.
-BOOL RenderView(const CDibImage& shown, const RECT& rcView, int nZoom, const ScrollOffsets& offsets, CDibImage& out);
+// pixels the picture does not cover are black. false when there is nothing to show.
+bool RenderView(const CDibImage& shown, const RECT& rcView, int nZoom, const CScrollOffsets& offsets, CDibImage& out);

@@ -7,9 +7,6 @@
 
 #include <string>
 
-// Hue, lightness and saturation deltas, contrast and sharpness ("m_HLS.*").
-using CHlsSettings = CFrameSettings::Hls;
-
 struct CScaleData {
     int Visible = 0;
     int Type = 0;
@@ -77,7 +74,7 @@ inline bool IsColorPictureShown(const CViewerSettings& s)
 }
 
 // Placement of the main window as stored with the settings.
-struct WindowPlacement {
-    int bMaximized = 0;
+struct CWindowPlacement {
+    bool bMaximized = false;
     RECT rcNormal{}; // window rectangle when not maximised
 };
