@@ -117,6 +117,7 @@ int RunGrab(const CGrabOptions& options, const CCliOutput& out)
     }
     CLiveView live(camera, settings, std::move(hooks));
     live.ActivateCamera();
+    live.Tick(timeGetTime()); // the first frame is taken as soon as it is there
     live.StartDisplayThread(static_cast<std::uint64_t>(options.nFrames));
     // The live view processes frames while its heartbeat ticks: this thread ticks it
     // until the frames are in or the camera has sent none for a while.

@@ -67,7 +67,8 @@ void CViewerDlg::CreateControls()
     m_Controls.Create(this, m_Art.m_PanelSheet, m_Art.m_ToggleSheet, faceOf, isActiveTool);
 
     connect(m_Controls.m_cbZoom, &QComboBox::currentIndexChanged, this, [this] { OnZoomChanged(); });
-    connect(m_Controls.m_sbStrip, &QScrollBar::actionTriggered, this, [this](int nAction) { OnStripScrollAction(nAction); });
+    connect(m_Controls.m_sbStrip, &QScrollBar::actionTriggered, this,
+            [this](int nAction) { OnStripScrollAction(nAction); });
     const std::pair<int, void (CViewerDlg::*)()> clicks[] = {{IDC_PANEL_TOGGLE, &CViewerDlg::OnPanelToggle},
                                                              {IDC_STRIP_TOGGLE, &CViewerDlg::OnStripToggle},
                                                              {IDC_LIVE, &CViewerDlg::OnLive},

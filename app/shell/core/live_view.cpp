@@ -153,7 +153,12 @@ void CLiveView::WaitForCaptureState(ECaptureState seen, DWORD dwMilliseconds)
 void CLiveView::Tick(DWORD dwNow)
 {
     // 0 means "no tick yet", so a clock reading of 0 counts as 1.
-    m_dwLastTick.store(dwNow != 0 ? dwNow : 1);
+    if (m_dwLastTick.exchange(dwNow != 0 ? dwNow : 1) == 0) {
+        // The display thread waits for the first tick: wake it (taking the lock, so the
+        // wake-up cannot fall between its look at the tick and its wait).
+        { std::lock_guard lock(m_StateMutex); }
+        m_StateChanged.notify_all();
+    }
 }
 
 void CLiveView::SetView(const CViewGeometry& view)
@@ -223,9 +228,12 @@ void CLiveView::CaptureThreadProc()
 BOOL CLiveView::CaptureLoop()
 {
     // Wait for the window's message loop to run: the first tick.
-    for (ECaptureState state = CaptureState(); state != ECaptureState::Leave && m_dwLastTick.load() == 0;
-         state = CaptureState())
-        WaitForCaptureState(state, kIdleWaitMs);
+    {
+        std::unique_lock lock(m_StateMutex);
+        m_StateChanged.wait(lock, [this] {
+            return m_dwLastTick.load() != 0 || m_nCaptureState.load() == ECaptureState::Leave;
+        });
+    }
 
     m_dwLastGoodFrame = timeGetTime();
     for (ECaptureState state = CaptureState(); state != ECaptureState::Leave; state = CaptureState()) {
