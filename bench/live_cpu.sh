@@ -3,11 +3,12 @@
 # view with the whole processing chain on, and without a camera (display thread
 # idle). Runs Vexilo on Xvfb for SECONDS (default 30) per case and prints the share
 # of one core it used and its resident memory at start and end.
+# VEXILO_PROGRAM names another build of the program to measure (default build/bin/vexilo).
 # Needs xvfb (apt-get install xvfb xauth).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-program=build/bin/vexilo
+program=${VEXILO_PROGRAM:-build/bin/vexilo}
 
 measure() {
   local name=$1 camera=$2 ini=$3

@@ -11,6 +11,7 @@
 
 #include "app/imaging/measure_routines.h"
 #include "app/imaging/trunc_int.h"
+#include "platform/log.h"
 
 #include <utility>
 
@@ -81,7 +82,8 @@ CExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMo
             n = 4;
         else if (n >= 63)
             n = 63;
-        camera.SetGlobalGain(n);
+        if (!camera.SetGlobalGain(n))
+            LogLine(ELogCategory::Camera, "automatic exposure: the global gain %d was not written", n);
         ShowInDialog(IDC_GLOBAL_GAIN_EDIT, n);
         decision.bChange = true;
         decision.nNewValue = n;
@@ -92,7 +94,8 @@ CExposureDecision CExposureControl::ExposureStep(CDibImage& raw, int nAutoIrisMo
         int n = TruncToInt(wExposure * c) & 0xFFFF;
         if (n == 0)
             n = 1;
-        camera.SetExposure(n);
+        if (!camera.SetExposure(n))
+            LogLine(ELogCategory::Camera, "automatic exposure: the exposure of %d lines was not written", n);
         ShowInDialog(IDC_EXPOSURE_EDIT, n);
         decision.bChange = true;
         decision.nNewValue = n;
