@@ -24,3 +24,13 @@ CCalibList MakeDefaultCalibList()
     }
     return list;
 }
+
+const char* UnitText(int nUnit)
+{
+    switch (nUnit) {
+    case 0: return "cm";
+    case 1: return "mm";
+    case 2: return "um";
+    default: return "";
+    }
+}

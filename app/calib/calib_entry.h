@@ -32,6 +32,9 @@ struct CCalibEntry {
     void RecalcPixelSize();
 };
 
+// The text of a unit code: "cm" (0), "mm" (1), "um" (2); "" for any other code.
+const char* UnitText(int nUnit);
+
 constexpr int CALIB_ENTRY_COUNT = 10;
 using CCalibList = std::array<CCalibEntry, CALIB_ENTRY_COUNT>;
 

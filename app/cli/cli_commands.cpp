@@ -1,6 +1,8 @@
 #include "app/cli/cli_commands.h"
 
+#include "app/calib/result_rows.h"
 #include "app/camera/camera_device.h"
+#include "app/cli/measure_input.h"
 #include "app/files/bmp_writer.h"
 #include "app/files/jpeg_encoder.h"
 #include "app/files/picture_loader.h"
@@ -69,12 +71,27 @@ bool WritePicture(const CDibImage& picture, const std::string& szPath)
     return SaveJpeg(colour, szPath.c_str()) != FALSE;
 }
 
-CViewerSettings LoadSettingsOf(const std::string& szFolder)
+CViewerSettings LoadSettingsOf(const std::string& szFolder, CCalibList* pCalibList = nullptr)
 {
     CViewerSettings settings;
     CCalibList calib = MakeDefaultCalibList();
     CSettingsFile(ResolveSettingsFolder(szFolder)).Load(settings, calib, false);
+    if (pCalibList != nullptr) {
+        // As at the window's start: the factors follow from lengths and rectangles.
+        for (CCalibEntry& entry : calib)
+            entry.RecalcPixelSize();
+        *pCalibList = calib;
+    }
     return settings;
+}
+
+// The whole of a stream, for the measurement lines of the standard input.
+bool ReadStream(std::FILE* pFile, std::string& text)
+{
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pFile)) > 0;)
+        text.append(buffer, n);
+    return std::ferror(pFile) == 0;
 }
 
 // What the processing made of a frame: the colour picture when colour reconstruction
@@ -180,5 +197,60 @@ int RunJpeg(const std::string& szInput, const std::string& szOutput, const CCliO
         return Fail(out, "cannot load " + szInput);
     if (!SaveJpeg(picture, szOutput.c_str()))
         return Fail(out, "cannot write " + szOutput);
+    return CLI_OK;
+}
+
+int RunMeasure(const CMeasureOptions& options, const CCliOutput& out)
+{
+    if (options.nCalib < 0 || options.nCalib >= CALIB_ENTRY_COUNT) {
+        std::fprintf(out.pErr, "vexilo-cli: --calib takes an entry from 0 to 9\n");
+        return CLI_USAGE;
+    }
+    CCalibList calibList;
+    LoadSettingsOf(options.szSettingsFolder, &calibList);
+    const CCalibEntry& calib = calibList[options.nCalib];
+
+    CDibImage picture;
+    if (!LoadPicture(picture, options.szPicture.c_str()))
+        return Fail(out, "cannot load " + options.szPicture);
+
+    std::string text;
+    if (options.szInput.empty() || options.szInput == "-") {
+        if (!ReadStream(out.pIn, text))
+            return Fail(out, "cannot read the measurements from the standard input");
+    } else {
+        const CReadWholeFile file(options.szInput.c_str());
+        if (!file.IsRead())
+            return Fail(out, "cannot read " + options.szInput);
+        text.assign(file.Text());
+    }
+
+    // Every line is checked before anything is printed.
+    CMeasureList list;
+    std::size_t nLine = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        ++nLine;
+        CMeasureLine measure;
+        std::string szProblem;
+        if (!ParseMeasureLine(std::string_view(text).substr(pos, end - pos), measure, szProblem)) {
+            std::fprintf(out.pErr, "vexilo-cli: line %zu: %s\n", nLine, szProblem.c_str());
+            return CLI_USAGE;
+        }
+        if (measure.nTool != TOOL_NONE)
+            AppendMeasureItems(measure, calib, picture.Width(), picture.Height(), list);
+        pos = end + 1;
+    }
+
+    int nRow = 0;
+    for (const MeasureItem& item : list) {
+        CResultRow rows[3];
+        const int nRows = ResultRowsOf(item, calib.m_nUnit, options.bJapanese, rows);
+        for (int i = 0; i < nRows; ++i)
+            std::fprintf(out.pOut, "%d\t%s\t%s\t%s\n", nRow++, rows[i].szType.c_str(), rows[i].szValue.c_str(),
+                         rows[i].szUnit.c_str());
+    }
     return CLI_OK;
 }

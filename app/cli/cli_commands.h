@@ -1,5 +1,6 @@
 // The commands of vexilo-cli: camera information, grabbing processed or raw frames,
-// processing a raw mosaic file, and re-encoding a picture as JPEG.
+// processing a raw mosaic file, re-encoding a picture as JPEG, and measuring on a
+// picture.
 #pragma once
 
 #include "app/shell/core/camera_backend.h"
@@ -12,10 +13,11 @@ constexpr int CLI_OK = 0;
 constexpr int CLI_USAGE = 1;
 constexpr int CLI_FAILURE = 2;
 
-// Where a command writes: its result line and its one-line failure message.
+// Where a command reads its input, writes its results and its one-line failure message.
 struct CCliOutput {
     std::FILE* pOut = stdout;
     std::FILE* pErr = stderr;
+    std::FILE* pIn = stdin;
 };
 
 struct CGrabOptions {
@@ -41,3 +43,16 @@ int RunProcess(const std::string& szSettingsFolder, const std::string& szInput, 
 
 // Loads any picture the program can load and writes it with the program's JPEG encoder.
 int RunJpeg(const std::string& szInput, const std::string& szOutput, const CCliOutput& out);
+
+struct CMeasureOptions {
+    std::string szSettingsFolder; // empty: the program's usual settings folder
+    int nCalib = 0;               // calibration entry 0..9
+    bool bJapanese = false;       // the Japanese type and unit texts
+    std::string szPicture;
+    std::string szInput; // the measurement lines; empty or "-": the standard input
+};
+
+// Measures on the picture as the window would with calibration entry nCalib and
+// prints the results list's rows, "No.<TAB>Type<TAB>Result<TAB>Unit", numbered from 0.
+// A bad measurement line is a usage error naming the line.
+int RunMeasure(const CMeasureOptions& options, const CCliOutput& out);

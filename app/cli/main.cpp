@@ -13,7 +13,8 @@ const char* const kUsage =
     "usage: vexilo-cli info [--camera usb|sim|none]\n"
     "       vexilo-cli grab [--camera usb|sim|none] [--settings DIR] [--frames N] [--raw] -o FILE\n"
     "       vexilo-cli process [--settings DIR] IN OUT\n"
-    "       vexilo-cli jpeg IN OUT\n";
+    "       vexilo-cli jpeg IN OUT\n"
+    "       vexilo-cli measure [--settings DIR] [--calib N] [--lang en|ja] PICTURE [FILE|-]\n";
 
 int Usage(const char* szProblem)
 {
@@ -27,6 +28,8 @@ struct CArguments {
     std::string szSettings;
     std::string szOutput;
     std::string szFrames;
+    std::string szCalib;
+    std::string szLang;
     bool bRaw = false;
     std::vector<std::string> positional;
 };
@@ -45,6 +48,10 @@ bool Parse(int argc, char* argv[], CArguments& args, std::string& szProblem)
             pValue = &args.szOutput;
         else if (arg == "--frames")
             pValue = &args.szFrames;
+        else if (arg == "--calib")
+            pValue = &args.szCalib;
+        else if (arg == "--lang")
+            pValue = &args.szLang;
         else if (arg == "--raw") {
             args.bRaw = true;
             continue;
@@ -122,6 +129,26 @@ int main(int argc, char* argv[])
         if (args.positional.size() != 2 || !args.szSettings.empty() || !args.szCamera.empty() || !args.szOutput.empty())
             return Usage("jpeg takes IN OUT");
         return RunJpeg(args.positional[0], args.positional[1], out);
+    }
+    if (command == "measure") {
+        CMeasureOptions options;
+        if (args.positional.empty() || args.positional.size() > 2 || !args.szCamera.empty() ||
+            !args.szOutput.empty() || args.bRaw || !args.szFrames.empty())
+            return Usage("measure takes [--settings DIR] [--calib N] [--lang en|ja] PICTURE [FILE|-]");
+        if (!args.szCalib.empty()) {
+            char* pEnd = nullptr;
+            const long nCalib = std::strtol(args.szCalib.c_str(), &pEnd, 10);
+            if (*pEnd != '\0' || nCalib < 0 || nCalib > 9)
+                return Usage("--calib takes an entry from 0 to 9");
+            options.nCalib = static_cast<int>(nCalib);
+        }
+        if (!args.szLang.empty() && args.szLang != "en" && args.szLang != "ja")
+            return Usage("--lang takes en or ja");
+        options.bJapanese = args.szLang == "ja";
+        options.szSettingsFolder = args.szSettings;
+        options.szPicture = args.positional[0];
+        options.szInput = args.positional.size() > 1 ? args.positional[1] : "-";
+        return RunMeasure(options, out);
     }
     return Usage(("unknown command " + command).c_str());
 }

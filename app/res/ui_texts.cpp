@@ -41,6 +41,20 @@ const CUiText s_StringTable[] = {
     {1009, "Unit", "単位"},
     {1010, "MS Sans Serif", "ＭＳ　Ｐゴシック"},
     {1011, "It has already startup", "既に同系列のソフトが起動しているため起動できません"},
+    // The number fields' message when a text is no number.
+    {IDP_PARSE_REAL, "Please enter a number.", "数字を入力してください。"},
+};
+
+// The calibration dialog (template 139): its title (0), OK (1), CANCEL (2), and the
+// labels of its fields, keyed by the field they label.
+const CUiText s_CalibDialogTexts[] = {
+    {0, "Calibration value", "校正値"},
+    {1, "OK", "OK"},
+    {2, "CANCEL", "ｷｬﾝｾﾙ"},
+    {1119, "CAL name", "校正値名"},
+    {1121, "X", "X"},
+    {1122, "Y", "Y"},
+    {1123, "Unit", "単位"},
 };
 
 const CUiText s_MainWindowControls[] = {
@@ -107,8 +121,10 @@ const char* TextIn(const CUiText* pText, bool bJapanese)
 std::span<const CUiText> StringTable() { return s_StringTable; }
 std::span<const CUiText> MainWindowControls() { return s_MainWindowControls; }
 std::span<const CUiText> ZoomChoices() { return s_ZoomChoices; }
+std::span<const CUiText> CalibDialogTexts() { return s_CalibDialogTexts; }
 
 const char* LoadUiString(int nId, bool bJapanese) { return TextIn(FindText(s_StringTable, nId), bJapanese); }
 const char* LoadUiString(int nId) { return LoadUiString(nId, g_bJapanese != 0); }
 const char* MainWindowCaption(int nControlId) { return TextIn(FindText(s_MainWindowControls, nControlId), g_bJapanese != 0); }
 const char* CurrentText(const CUiText& text) { return TextIn(&text, g_bJapanese != 0); }
+const char* CalibDialogText(int nId) { return TextIn(FindText(s_CalibDialogTexts, nId), g_bJapanese != 0); }

@@ -23,6 +23,11 @@ std::span<const CUiText> MainWindowControls();
 // The zoom combo's six entries, fit-to-window first.
 std::span<const CUiText> ZoomChoices();
 
+// The calibration dialog's title (0), buttons (1 OK, 2 CANCEL) and field labels (keyed
+// by the field they label: 1119 name, 1121 X, 1122 Y, 1123 unit).
+std::span<const CUiText> CalibDialogTexts();
+const char* CalibDialogText(int nId);
+
 // Text of a string-table entry in the current language; "" when it has none.
 const char* LoadUiString(int nId);
 
@@ -48,3 +53,4 @@ constexpr int IDS_COLUMN_RESULT = 1008;
 constexpr int IDS_COLUMN_UNIT = 1009;
 constexpr int IDS_THUMB_FONT = 1010;
 constexpr int IDS_ALREADY_RUNNING = 1011;
+constexpr int IDP_PARSE_REAL = 0xF113; // a number field holds no number

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPaintEvent>
@@ -37,7 +38,8 @@ CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsF
                          else
                              QApplication::restoreOverrideCursor();
                      },
-                     {}})
+                     {}}),
+      m_CalibDlg(this)
 {
     resize(MAIN_TEMPLATE_CLIENT.cx, MAIN_TEMPLATE_CLIENT.cy);
     CreateControls();
@@ -63,16 +65,21 @@ void CViewerDlg::CreateControls()
         state.bEnabled = bEnabled;
         return PanelFaceCell(nId, state, cell);
     };
-    auto isActiveTool = [this](int nId) { return ToolOfButton(nId) != 0 && ToolOfButton(nId) == m_nActiveTool; };
+    auto isActiveTool = [this](int nId) {
+        return ToolOfButton(nId) != 0 && ToolOfButton(nId) == m_Measure.m_CurMeasure.Type;
+    };
     m_Controls.Create(this, m_Art.m_PanelSheet, m_Art.m_ToggleSheet, faceOf, isActiveTool);
 
     connect(m_Controls.m_cbZoom, &QComboBox::currentIndexChanged, this, [this] { OnZoomChanged(); });
     connect(m_Controls.m_sbStrip, &QScrollBar::actionTriggered, this,
             [this](int nAction) { OnStripScrollAction(nAction); });
-    const std::pair<int, void (CViewerDlg::*)()> clicks[] = {{IDC_PANEL_TOGGLE, &CViewerDlg::OnPanelToggle},
-                                                             {IDC_STRIP_TOGGLE, &CViewerDlg::OnStripToggle},
-                                                             {IDC_LIVE, &CViewerDlg::OnLive},
-                                                             {IDC_WB, &CViewerDlg::OnWhiteBalance}};
+    connect(m_Controls.m_cbCalib, &QComboBox::currentIndexChanged, this, [this] { OnCalibSelChange(); });
+    // The dialog's end arrives like a posted message, after the dialog has closed.
+    connect(&m_CalibDlg, &CCalibDlg::DialogDone, this, &CViewerDlg::OnDialogDone, Qt::QueuedConnection);
+    const std::pair<int, void (CViewerDlg::*)()> clicks[] = {
+        {IDC_PANEL_TOGGLE, &CViewerDlg::OnPanelToggle}, {IDC_STRIP_TOGGLE, &CViewerDlg::OnStripToggle},
+        {IDC_LIVE, &CViewerDlg::OnLive},                {IDC_WB, &CViewerDlg::OnWhiteBalance},
+        {IDC_CALIB, &CViewerDlg::OnCalib}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
 }
@@ -254,4 +261,32 @@ void CViewerDlg::OnWhiteBalance()
 {
     m_Settings.Update([](CViewerSettings& s) { s.m_WB_Flg = s.m_WB_Flg == 0 ? 1 : 0; });
     update();
+}
+
+// ---------------------------------------------------------------------------
+// Calibration
+
+CCalibEntry& CViewerDlg::SelectedCalib()
+{
+    const int nSelected = m_Controls.m_cbCalib->currentIndex();
+    return m_CalibList[nSelected >= 0 && nSelected < CALIB_ENTRY_COUNT ? nSelected : 0];
+}
+
+void CViewerDlg::OnCalib()
+{
+    if (m_CalibDlg.IsOpen())
+        return;
+    m_CalibDlg.Open(&SelectedCalib(), m_Controls.m_cbCalib, QCursor::pos() - QPoint(300, 150));
+    update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::OnCalibSelChange()
+{
+    // The handles now act on the new entry.
+    update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::OnDialogDone(int)
+{
+    update(ToQRect(m_LiveView.View().rcView));
 }

@@ -4,6 +4,8 @@
 
 #include "app/calib/calib_entry.h"
 #include "app/camera/camera_device.h"
+#include "app/dialogs/calib_dlg.h"
+#include "app/measure/measure_state.h"
 #include "app/shell/core/live_view.h"
 #include "app/shell/core/settings_file.h"
 #include "app/shell/core/shared_settings.h"
@@ -43,6 +45,8 @@ public:
     void OnLive();
     // WB: requests a white-balance measurement on the next colour frame, or withdraws it.
     void OnWhiteBalance();
+    // CALIB: opens the calibration dialog on the selected entry, unless it is open.
+    void OnCalib();
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -66,6 +70,11 @@ private:
     void OnTimer();
     BOOL ActivateCamera() { return m_LiveView.ActivateCamera(); }
 
+    // Calibration: the selected entry, its choice, the dialog's end (viewer_dlg.cpp).
+    CCalibEntry& SelectedCalib();
+    void OnCalibSelChange();
+    void OnDialogDone(int nResult);
+
     // Layout of the view, the panel and the strip (viewer_dlg_layout.cpp).
     void OnSize();
     void RecalcLayout();
@@ -75,12 +84,17 @@ private:
     void OnStripScrollAction(int nAction);
     void UpdateThumbScrollRange();
     void PaintView(QPainter& painter);
+    // The selected entry's reference rectangle and handles while the dialog is open.
+    void PaintCalibRect(QPainter& painter);
 
     // Mouse in the picture view (viewer_dlg_mouse.cpp).
     void OnLButtonDown(const QPoint& point);
     void OnLButtonUp(const QPoint& point);
     void OnMouseMove(const QPoint& point);
     bool IsInView(const QPoint& point) const;
+    // The picture point shown at a client point.
+    DPOINT ViewToImage(const QPoint& point) const;
+    void SetCalibCursor(int nDragMode);
 
     CCameraDevice m_Camera;
     CCalibList m_CalibList;
@@ -90,12 +104,13 @@ private:
     CUiArtwork m_Art;
     CViewerControls m_Controls;
     CPanDrag m_Pan;
+    CMeasureState m_Measure;
+    CCalibDlg m_CalibDlg;
 
     int m_bPanelVisible = 1;
     int m_bThumbVisible = 1;
     int m_bRepaintAll = 0;
     int m_bSaveOverlay = 0;
-    int m_nActiveTool = 0;
     int m_nThumbCount = 0;
     int m_nUiTimerId = 0;
     bool m_bPlacementRestored = false;

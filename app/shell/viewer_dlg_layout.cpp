@@ -2,6 +2,7 @@
 // following the window's edges, the two toggles and the strip's scroll bar.
 #include "app/shell/viewer_dlg.h"
 
+#include "app/calib/calib_drag.h"
 #include "app/shell/core/main_window_template.h"
 #include "app/shell/dib_qimage.h"
 #include "app/shell/qt_geometry.h"
@@ -123,4 +124,34 @@ void CViewerDlg::PaintView(QPainter& painter)
         DrawDib(painter, rcView.topLeft(), *pPicture);
     else
         painter.fillRect(rcView, Qt::black);
+    if (m_CalibDlg.IsOpen())
+        PaintCalibRect(painter);
+}
+
+void CViewerDlg::PaintCalibRect(QPainter& painter)
+{
+    const CViewGeometry view = m_LiveView.View();
+    const CDibImage& shown = m_LiveView.ShownImage();
+    auto toWindow = [&](const DPOINT& p) {
+        QPointF q;
+        ImageToWindow(p.x, p.y, view.rcView, view.nZoom, view.offsets, shown.Width(), shown.Height(), q.rx(), q.ry());
+        return q;
+    };
+    const CCalibEntry& calib = SelectedCalib();
+    const COLORREF clrLine = m_Settings.Read([](const CViewerSettings& s) { return s.m_clrLine; });
+    const QColor line(GetRValue(clrLine), GetGValue(clrLine), GetBValue(clrLine));
+    painter.save();
+    painter.setClipRect(ToQRect(view.rcView));
+    painter.setPen(QPen(line, 1, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(toWindow(DPOINT{calib.m_dLeft, calib.m_dTop}),
+                            toWindow(DPOINT{calib.m_dRight, calib.m_dBottom})));
+    // The handles: filled squares where a press takes them.
+    DPOINT handles[5];
+    CalibHandlePoints(calib, handles);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(line);
+    for (const DPOINT& handle : handles)
+        painter.drawRect(QRectF(toWindow(handle) - QPointF(3.5, 3.5), QSizeF(7, 7)));
+    painter.restore();
 }

@@ -34,6 +34,12 @@ TEST(UiTexts, EveryStringHasBothLanguagesExceptJapaneseOnlyTooltips)
     }
     for (int nId = 1000; nId <= 1011; ++nId)
         EXPECT_TRUE(ids.count(nId)) << "missing string " << nId;
+    EXPECT_TRUE(ids.count(IDP_PARSE_REAL));
+    for (const CUiText& text : CalibDialogTexts()) {
+        ASSERT_NE(text.szEnglish, nullptr);
+        ASSERT_NE(text.szJapanese, nullptr);
+        EXPECT_STRNE(text.szJapanese, "") << text.nId;
+    }
 }
 
 TEST(UiTexts, EveryTemplateControlHasCaptionsInBothLanguagesAndViceVersa)

@@ -143,3 +143,16 @@ TEST(ViewLayout, ZoomFactors)
     EXPECT_EQ(ZoomFactor(-1), 1);
     EXPECT_EQ(ZoomFactor(99), 1);
 }
+
+TEST(ViewLayout, ImageToWindowUndoesWindowToImageAtEveryZoom)
+{
+    const RECT rcView{12, 8, 652, 488};
+    const CScrollOffsets offsets{-37.5, -20.0};
+    for (int nZoom : {ZOOM_FIT, 1, 3, 5}) {
+        double x = 0, y = 0, px = 0, py = 0;
+        WindowToImage(100, 77, rcView, nZoom, offsets, 1280, 960, x, y);
+        ImageToWindow(x, y, rcView, nZoom, offsets, 1280, 960, px, py);
+        EXPECT_DOUBLE_EQ(px, 100.0) << nZoom;
+        EXPECT_DOUBLE_EQ(py, 77.0) << nZoom;
+    }
+}

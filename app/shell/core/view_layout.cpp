@@ -95,6 +95,19 @@ void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const CS
     y = nViewHeight != 0 ? nPictureHeight / nViewHeight * (py - rcView.top) : 0.0;
 }
 
+void ImageToWindow(double x, double y, const RECT& rcView, int nZoom, const CScrollOffsets& offsets,
+                   int nPictureWidth, int nPictureHeight, double& px, double& py)
+{
+    if (nZoom != ZOOM_FIT) {
+        const double f = ZoomFactor(nZoom);
+        px = (x + offsets.x) * f + rcView.left;
+        py = (y + offsets.y) * f + rcView.top;
+        return;
+    }
+    px = nPictureWidth != 0 ? x * (rcView.right - rcView.left) / nPictureWidth + rcView.left : rcView.left;
+    py = nPictureHeight != 0 ? y * (rcView.bottom - rcView.top) / nPictureHeight + rcView.top : rcView.top;
+}
+
 bool CPanDrag::Begin(int px, int py, int nZoom, const CScrollOffsets& offsets)
 {
     m_bActive = nZoom != ZOOM_FIT;

@@ -66,6 +66,11 @@ RECT MovePanelControl(const RECT& rcControl, const RECT& rcClient, LONG nFromRig
 void WindowToImage(double px, double py, const RECT& rcView, int nZoom, const CScrollOffsets& offsets,
                    int nPictureWidth, int nPictureHeight, double& x, double& y);
 
+// The client point where picture point (x, y) is shown: the inverse of WindowToImage,
+// for drawing over the picture.
+void ImageToWindow(double x, double y, const RECT& rcView, int nZoom, const CScrollOffsets& offsets,
+                   int nPictureWidth, int nPictureHeight, double& px, double& py);
+
 // A left-button drag that pans a magnified view: the picture point under the pointer
 // at the start (the anchor) stays under the pointer while it moves within the view.
 class CPanDrag {
