@@ -103,33 +103,27 @@ int PointsNeeded(int nType)
     }
 }
 
-void FinishItem(MeasureItem& item, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight)
+bool RecalcItem(MeasureItem& item, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight)
 {
-    if (item.Type > 0)
-        item.Type = -item.Type;
-    // Each tool finishes an item only once it has all its points.
     if (item.PointCount < PointsNeeded(item.Type) || item.Points.Capacity() < item.PointCount)
-        return;
+        return false;
     const CDPointArray& p = item.Points;
     const double dMppX = calib.m_dMppX;
-    item.Unit = calib.m_nUnit;
     switch (item.Type) {
     case -TOOL_LINE:
         item.Value[0] = Distance(p[0], p[1]) * dMppX;
         break;
     case -TOOL_ARIA: {
         long long nPixels = 0;
-        if (CountPolygonPixels(nPictureWidth, nPictureHeight, p.Data(), item.PointCount, nPixels))
-            item.Value[0] = item.Value[1] = static_cast<double>(nPixels) * calib.m_dMppY * dMppX;
+        if (!CountPolygonPixels(nPictureWidth, nPictureHeight, p.Data(), item.PointCount, nPixels))
+            return false;
+        item.Value[0] = item.Value[1] = static_cast<double>(nPixels) * calib.m_dMppY * dMppX;
         break;
     }
     case -TOOL_CIRCLE:
-        CircleFrom3Points(p[0], p[1], p[2], item.Center[0], item.Radius[0]);
         item.Value[0] = item.Radius[0] * dMppX * 2;
         break;
     case -TOOL_CIRCLE2:
-        CircleFrom3Points(p[0], p[1], p[2], item.Center[0], item.Radius[0]);
-        CircleFrom3Points(p[3], p[4], p[5], item.Center[1], item.Radius[1]);
         item.Value[0] = 2 * dMppX * item.Radius[0];
         item.Value[1] = dMppX * 2 * item.Radius[1];
         item.Value[2] = Distance(item.Center[0], item.Center[1]) * dMppX;
@@ -139,14 +133,39 @@ void FinishItem(MeasureItem& item, const CCalibEntry& calib, int nPictureWidth, 
         LineThrough(p[0], p[1], m, k, normal);
         const DPOINT foot = FootOfPerpendicular(p[2], m, k);
         if (!item.Points.Set(3, foot))
-            break;
+            return false;
         item.Value[0] = Distance(p[2], foot) * dMppX;
         break;
     }
+    default:
+        return false; // angles, and anything unfinished
+    }
+    item.Unit = calib.m_nUnit;
+    return true;
+}
+
+void FinishItem(MeasureItem& item, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight)
+{
+    if (item.Type > 0)
+        item.Type = -item.Type;
+    // Each tool finishes an item only once it has all its points.
+    if (item.PointCount < PointsNeeded(item.Type) || item.Points.Capacity() < item.PointCount)
+        return;
+    const CDPointArray& p = item.Points;
+    item.Unit = calib.m_nUnit;
+    switch (item.Type) {
+    case -TOOL_CIRCLE:
+        CircleFrom3Points(p[0], p[1], p[2], item.Center[0], item.Radius[0]);
+        break;
+    case -TOOL_CIRCLE2:
+        CircleFrom3Points(p[0], p[1], p[2], item.Center[0], item.Radius[0]);
+        CircleFrom3Points(p[3], p[4], p[5], item.Center[1], item.Radius[1]);
+        break;
     case -TOOL_ANGLE:
         item.Value[0] = AngleAtVertex(p[0], p[1], p[2]);
         break;
     default:
         break;
     }
+    RecalcItem(item, calib, nPictureWidth, nPictureHeight);
 }

@@ -38,3 +38,11 @@ int PointsNeeded(int nType);
 // picture of nPictureWidth x nPictureHeight; one that cannot be drawn keeps its
 // previous area. An item with fewer points than its type needs gets no results.
 void FinishItem(MeasureItem& item, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight);
+
+// Computes a finished item's results again from its stored geometry with the entry's
+// factors, in the entry's unit: lengths and perpendiculars (whose foot is stored again)
+// from their points, polygons counted again on a picture of the given size (one that
+// cannot be drawn keeps its area and unit), circles from their stored centres and radii
+// (not from the entered points, which a drag leaves behind). Angles do not depend on
+// the calibration and stay as they are. Answers whether the results were computed.
+bool RecalcItem(MeasureItem& item, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight);

@@ -1,5 +1,6 @@
 #include "app/shell/viewer_dlg.h"
 
+#include "app/measure/measure_recalc.h"
 #include "app/res/ui_texts.h"
 #include "app/res/version.h"
 #include "app/shell/core/main_window_template.h"
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTableWidget>
 #include <QTimerEvent>
 
 #include <utility>
@@ -39,8 +41,11 @@ CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsF
                              QApplication::restoreOverrideCursor();
                      },
                      {}}),
-      m_CalibDlg(this)
+      m_Results([this] { return SelectedCalib().m_nUnit; }, g_bJapanese != 0), m_MeasureMouse(m_Measure, m_Results),
+      m_ViewMouse(m_MeasureMouse), m_CalibDlg(this)
 {
+    // Hovering shows what a right press would take, and an item being entered follows the pointer.
+    setMouseTracking(true);
     resize(MAIN_TEMPLATE_CLIENT.cx, MAIN_TEMPLATE_CLIENT.cy);
     CreateControls();
 }
@@ -82,6 +87,10 @@ void CViewerDlg::CreateControls()
         {IDC_CALIB, &CViewerDlg::OnCalib}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
+    for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE}) {
+        connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this,
+                [this, nId] { OnTool(ToolOfButton(nId)); });
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -102,7 +111,11 @@ BOOL CViewerDlg::OnInitDialog()
         entry.RecalcPixelSize();
     ActivateCamera();
     m_Controls.SetUpResultsList();
-    m_Controls.SetUpCalibCombo(m_CalibList);
+    {
+        const QSignalBlocker quiet(m_Controls.m_cbCalib);
+        m_Controls.SetUpCalibCombo(m_CalibList);
+    }
+    RecalcMeasurements();
     m_Controls.m_sbStrip->setValue(0);
     UpdateThumbScrollRange();
     if (g_bJapanese)
@@ -282,11 +295,52 @@ void CViewerDlg::OnCalib()
 
 void CViewerDlg::OnCalibSelChange()
 {
-    // The handles now act on the new entry.
-    update(ToQRect(m_LiveView.View().rcView));
+    // Every result in the new entry's factors and unit; the handles now act on it.
+    RecalcMeasurements();
 }
 
 void CViewerDlg::OnDialogDone(int)
 {
+    RecalcMeasurements();
+}
+
+void CViewerDlg::RecalcMeasurements()
+{
+    const CDibImage& shown = m_LiveView.ShownImage();
+    ::RecalcMeasurements(m_Measure.m_MeasureList, m_Results, SelectedCalib(), shown.Width(), shown.Height());
+    ShowResults();
+    update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::ShowResults()
+{
+    if (m_nShownResults == m_Results.Revision())
+        return;
+    m_nShownResults = m_Results.Revision();
+    QTableWidget* pList = m_Controls.m_lcResults;
+    const auto& rows = m_Results.Rows();
+    pList->setRowCount(static_cast<int>(rows.size()));
+    for (int i = 0; i < pList->rowCount(); ++i) {
+        const CResultsTable::CRow& row = rows[static_cast<std::size_t>(i)];
+        const QString texts[] = {QString::number(i), QString::fromStdString(row.text.szType),
+                                 QString::fromStdString(row.text.szValue), QString::fromStdString(row.text.szUnit)};
+        for (int nColumn = 0; nColumn < 4; ++nColumn) {
+            QTableWidgetItem* pCell = pList->item(i, nColumn);
+            if (pCell == nullptr)
+                pList->setItem(i, nColumn, pCell = new QTableWidgetItem);
+            pCell->setText(texts[nColumn]);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Measuring tools
+
+void CViewerDlg::OnTool(MeasureTool nTool)
+{
+    m_MeasureMouse.SelectTool(nTool);
+    // The tool buttons show which one is active.
+    for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE})
+        GetDlgItem(nId)->update();
     update(ToQRect(m_LiveView.View().rcView));
 }

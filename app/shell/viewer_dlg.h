@@ -4,17 +4,20 @@
 
 #include "app/calib/calib_entry.h"
 #include "app/camera/camera_device.h"
+#include "app/calib/results_table.h"
 #include "app/dialogs/calib_dlg.h"
-#include "app/measure/measure_state.h"
+#include "app/measure/measure_mouse.h"
 #include "app/shell/core/live_view.h"
 #include "app/shell/core/settings_file.h"
 #include "app/shell/core/shared_settings.h"
 #include "app/shell/core/view_layout.h"
+#include "app/shell/core/view_mouse.h"
 #include "app/shell/ui_artwork.h"
 #include "app/shell/viewer_controls.h"
 
 #include <QDialog>
 
+#include <cstdint>
 #include <string>
 
 constexpr int TIMER_UI = 1224;
@@ -39,6 +42,7 @@ public:
     // table and a copy of the settings as they are now.
     const CLiveView& LiveView() const { return m_LiveView; }
     const CCalibList& CalibList() const { return m_CalibList; }
+    const CMeasureList& MeasureList() const { return m_Measure.m_MeasureList; }
     CViewerSettings Settings() const { return m_Settings.Snapshot(); }
 
     // LIVE: freezes the live view (camera stopped, last frame kept) or resumes it.
@@ -47,6 +51,8 @@ public:
     void OnWhiteBalance();
     // CALIB: opens the calibration dialog on the selected entry, unless it is open.
     void OnCalib();
+    // A measuring tool's button: LINE .. ANGLE (1..6).
+    void OnTool(MeasureTool nTool);
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -59,6 +65,7 @@ protected:
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
 
 private:
     // Start-up, shutdown and the timer (viewer_dlg.cpp).
@@ -70,10 +77,13 @@ private:
     void OnTimer();
     BOOL ActivateCamera() { return m_LiveView.ActivateCamera(); }
 
-    // Calibration: the selected entry, its choice, the dialog's end (viewer_dlg.cpp).
+    // Calibration and results: the selected entry, its choice, the dialog's end, every
+    // result again in the entry's unit, the results list shown (viewer_dlg.cpp).
     CCalibEntry& SelectedCalib();
     void OnCalibSelChange();
     void OnDialogDone(int nResult);
+    void RecalcMeasurements();
+    void ShowResults();
 
     // Layout of the view, the panel and the strip (viewer_dlg_layout.cpp).
     void OnSize();
@@ -84,17 +94,21 @@ private:
     void OnStripScrollAction(int nAction);
     void UpdateThumbScrollRange();
     void PaintView(QPainter& painter);
+    // The measurements, and the item being entered up to the pointer.
+    void PaintOverlay(QPainter& painter);
     // The selected entry's reference rectangle and handles while the dialog is open.
     void PaintCalibRect(QPainter& painter);
 
-    // Mouse in the picture view (viewer_dlg_mouse.cpp).
+    // Mouse in the picture view (viewer_dlg_mouse.cpp): each handler hands the event to
+    // the view's mouse rules and applies the answer.
     void OnLButtonDown(const QPoint& point);
     void OnLButtonUp(const QPoint& point);
+    void OnLButtonDblClk(const QPoint& point);
+    void OnRButtonDown(const QPoint& point);
+    void OnRButtonUp(const QPoint& point);
     void OnMouseMove(const QPoint& point);
-    bool IsInView(const QPoint& point) const;
-    // The picture point shown at a client point.
-    DPOINT ViewToImage(const QPoint& point) const;
-    void SetCalibCursor(int nDragMode);
+    using MouseRule = CViewMouseAnswer (CViewMouse::*)(const POINT&, const CViewMouseEnv&);
+    void HandleMouse(MouseRule rule, const QPoint& point);
 
     CCameraDevice m_Camera;
     CCalibList m_CalibList;
@@ -103,8 +117,10 @@ private:
     CLiveView m_LiveView; // after the camera and the settings, which it uses until its end
     CUiArtwork m_Art;
     CViewerControls m_Controls;
-    CPanDrag m_Pan;
     CMeasureState m_Measure;
+    CResultsTable m_Results;
+    CMeasureMouse m_MeasureMouse;
+    CViewMouse m_ViewMouse;
     CCalibDlg m_CalibDlg;
 
     int m_bPanelVisible = 1;
@@ -113,6 +129,7 @@ private:
     int m_bSaveOverlay = 0;
     int m_nThumbCount = 0;
     int m_nUiTimerId = 0;
+    std::uint64_t m_nShownResults = ~std::uint64_t{0}; // the results' revision the list shows
     bool m_bPlacementRestored = false;
     bool m_bDestroyed = false;
 };

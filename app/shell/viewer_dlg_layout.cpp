@@ -5,6 +5,9 @@
 #include "app/calib/calib_drag.h"
 #include "app/shell/core/main_window_template.h"
 #include "app/shell/dib_qimage.h"
+#include "app/measure/measure_overlay.h"
+#include "app/res/ui_texts.h"
+#include "app/shell/qt_canvas.h"
 #include "app/shell/qt_geometry.h"
 
 #include <QComboBox>
@@ -124,8 +127,49 @@ void CViewerDlg::PaintView(QPainter& painter)
         DrawDib(painter, rcView.topLeft(), *pPicture);
     else
         painter.fillRect(rcView, Qt::black);
+    PaintOverlay(painter);
     if (m_CalibDlg.IsOpen())
         PaintCalibRect(painter);
+}
+
+void CViewerDlg::PaintOverlay(QPainter& painter)
+{
+    const CViewGeometry view = m_LiveView.View();
+    const CDibImage& shown = m_LiveView.ShownImage();
+    const int nViewWidth = view.rcView.right - view.rcView.left;
+    const int nViewHeight = view.rcView.bottom - view.rcView.top;
+    if (nViewWidth <= 0 || nViewHeight <= 0 || shown.Width() <= 0 || shown.Height() <= 0)
+        return;
+    COverlayView overlay;
+    overlay.nDestWidth = nViewWidth;
+    overlay.nDestHeight = nViewHeight;
+    if (view.nZoom == ZOOM_FIT) {
+        overlay.sx = static_cast<double>(nViewWidth) / shown.Width();
+        overlay.sy = static_cast<double>(nViewHeight) / shown.Height();
+    } else {
+        overlay.sx = overlay.sy = ZoomFactor(view.nZoom);
+        overlay.panX = view.offsets.x;
+        overlay.panY = view.offsets.y;
+    }
+    const POINT pointer = m_ViewMouse.LastPoint();
+    overlay.ptPointer = POINT{pointer.x - view.rcView.left, pointer.y - view.rcView.top};
+    WindowToImage(pointer.x, pointer.y, view.rcView, view.nZoom, view.offsets, shown.Width(), shown.Height(),
+                  overlay.pointerImage.x, overlay.pointerImage.y);
+    m_Settings.Read([&overlay](const CViewerSettings& s) {
+        overlay.nBaseLineHeight = s.EV;
+        overlay.clrLine = s.m_clrLine;
+        overlay.clrText = s.m_clrText;
+    });
+    overlay.bJapanese = g_bJapanese != 0;
+
+    // The overlay is drawn relative to the view's corner and clipped to it.
+    painter.save();
+    painter.setClipRect(ToQRect(view.rcView));
+    painter.translate(view.rcView.left, view.rcView.top);
+    CQtCanvas canvas(painter);
+    DrawMeasurements(canvas, m_Measure.m_MeasureList, overlay);
+    DrawCurrentMeasure(canvas, m_Measure.m_CurMeasure, overlay);
+    painter.restore();
 }
 
 void CViewerDlg::PaintCalibRect(QPainter& painter)

@@ -1,22 +1,23 @@
-// The mouse in the picture view: the calibration rectangle's handles while its dialog
-// is open, and panning a magnified view with the left button.
+// The mouse in the picture view: each Qt event goes to the view's mouse rules (the
+// calibration handles, the measuring tools, panning) and the window applies the answer.
 #include "app/shell/viewer_dlg.h"
 
-#include "app/calib/calib_drag.h"
 #include "app/shell/qt_geometry.h"
 
-#include <QComboBox>
 #include <QMouseEvent>
 
-bool CViewerDlg::IsInView(const QPoint& point) const
-{
-    return ToQRect(m_LiveView.View().rcView).contains(point);
-}
+namespace {
+
+POINT ToPoint(const QPoint& point) { return POINT{point.x(), point.y()}; }
+
+} // namespace
 
 void CViewerDlg::mousePressEvent(QMouseEvent* pEvent)
 {
     if (pEvent->button() == Qt::LeftButton)
         OnLButtonDown(pEvent->position().toPoint());
+    else if (pEvent->button() == Qt::RightButton)
+        OnRButtonDown(pEvent->position().toPoint());
     QDialog::mousePressEvent(pEvent);
 }
 
@@ -24,7 +25,16 @@ void CViewerDlg::mouseReleaseEvent(QMouseEvent* pEvent)
 {
     if (pEvent->button() == Qt::LeftButton)
         OnLButtonUp(pEvent->position().toPoint());
+    else if (pEvent->button() == Qt::RightButton)
+        OnRButtonUp(pEvent->position().toPoint());
     QDialog::mouseReleaseEvent(pEvent);
+}
+
+void CViewerDlg::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::LeftButton)
+        OnLButtonDblClk(pEvent->position().toPoint());
+    QDialog::mouseDoubleClickEvent(pEvent);
 }
 
 void CViewerDlg::mouseMoveEvent(QMouseEvent* pEvent)
@@ -33,70 +43,41 @@ void CViewerDlg::mouseMoveEvent(QMouseEvent* pEvent)
     QDialog::mouseMoveEvent(pEvent);
 }
 
-DPOINT CViewerDlg::ViewToImage(const QPoint& point) const
-{
-    const CViewGeometry view = m_LiveView.View();
-    const CDibImage& shown = m_LiveView.ShownImage();
-    DPOINT p;
-    WindowToImage(point.x(), point.y(), view.rcView, view.nZoom, view.offsets, shown.Width(), shown.Height(), p.x,
-                  p.y);
-    return p;
-}
+void CViewerDlg::OnLButtonDown(const QPoint& point) { HandleMouse(&CViewMouse::OnLButtonDown, point); }
+void CViewerDlg::OnLButtonUp(const QPoint& point) { HandleMouse(&CViewMouse::OnLButtonUp, point); }
+void CViewerDlg::OnLButtonDblClk(const QPoint& point) { HandleMouse(&CViewMouse::OnLButtonDblClk, point); }
+void CViewerDlg::OnRButtonDown(const QPoint& point) { HandleMouse(&CViewMouse::OnRButtonDown, point); }
+void CViewerDlg::OnRButtonUp(const QPoint& point) { HandleMouse(&CViewMouse::OnRButtonUp, point); }
+void CViewerDlg::OnMouseMove(const QPoint& point) { HandleMouse(&CViewMouse::OnMouseMove, point); }
 
-void CViewerDlg::SetCalibCursor(int nDragMode)
+void CViewerDlg::HandleMouse(MouseRule rule, const QPoint& point)
 {
-    switch (CalibDragCursor(nDragMode)) {
-    case ECalibCursor::SizeAll: setCursor(Qt::SizeAllCursor); break;
-    case ECalibCursor::SizeNS: setCursor(Qt::SizeVerCursor); break;
-    case ECalibCursor::SizeWE: setCursor(Qt::SizeHorCursor); break;
-    case ECalibCursor::None: unsetCursor(); break;
-    }
-}
-
-void CViewerDlg::OnLButtonDown(const QPoint& point)
-{
-    if (!IsInView(point))
-        return;
-    // The calibration rectangle's handles come before anything else.
-    if (m_CalibDlg.IsOpen()) {
-        const DPOINT p = ViewToImage(point);
-        const int nMode = BeginCalibDrag(SelectedCalib(), p.x, p.y);
-        if (nMode != CALDRAG_NONE) {
-            SetCalibCursor(nMode);
-            return;
-        }
-    }
-    m_Pan.Begin(point.x(), point.y(), m_Controls.m_cbZoom->currentIndex(), m_LiveView.View().offsets);
-}
-
-void CViewerDlg::OnLButtonUp(const QPoint&)
-{
-    EndCalibDrag(SelectedCalib());
-    m_Pan.End();
-    unsetCursor();
-}
-
-void CViewerDlg::OnMouseMove(const QPoint& point)
-{
-    CCalibEntry& calib = SelectedCalib();
-    if (calib.m_nDragMode != CALDRAG_NONE && !m_Measure.IsEntering()) {
-        const DPOINT p = ViewToImage(point);
-        if (MoveCalibDrag(calib, p.x, p.y))
-            m_CalibDlg.OnFieldChange();
-        SetCalibCursor(calib.m_nDragMode);
-        update(ToQRect(m_LiveView.View().rcView));
-        return;
-    }
-    if (!m_Pan.IsActive())
-        return;
-    const CDibImage& shown = m_LiveView.ShownImage();
     // Only the UI thread changes the view, so reading it and writing it back is safe.
     CViewGeometry view = m_LiveView.View();
-    if (!m_Pan.Move(point.x(), point.y(), view.rcView, view.nZoom, shown.Width(), shown.Height(), view.offsets)) {
-        unsetCursor(); // the pointer left the view: the pan has ended
-        return;
+    const CDibImage& shown = m_LiveView.ShownImage();
+    CViewMouseEnv env;
+    env.pView = &view;
+    env.nPictureWidth = shown.Width();
+    env.nPictureHeight = shown.Height();
+    env.pCalib = &SelectedCalib();
+    env.bCalibDialogOpen = m_CalibDlg.IsOpen();
+    const CViewMouseAnswer answer = (m_ViewMouse.*rule)(ToPoint(point), env);
+
+    if (answer.bViewMoved)
+        m_LiveView.SetView(view);
+    if (answer.bCalibMoved)
+        m_CalibDlg.OnFieldChange();
+    switch (answer.cursor) {
+    case EViewCursor::Unchanged: break;
+    case EViewCursor::Arrow: unsetCursor(); break;
+    case EViewCursor::Pan: setCursor(m_Art.m_PanCursor); break;
+    case EViewCursor::SizeAll: setCursor(Qt::SizeAllCursor); break;
+    case EViewCursor::SizeWE: setCursor(Qt::SizeHorCursor); break;
+    case EViewCursor::SizeNS: setCursor(Qt::SizeVerCursor); break;
+    case EViewCursor::SizeNESW: setCursor(Qt::SizeBDiagCursor); break;
+    case EViewCursor::SizeNWSE: setCursor(Qt::SizeFDiagCursor); break;
     }
-    m_LiveView.SetView(view);
-    setCursor(m_Art.m_PanCursor);
-    update(ToQRect(view.rcView));
+    if (answer.bRepaint)
+        update(ToQRect(view.rcView));
+    ShowResults();
 }

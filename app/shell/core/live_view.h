@@ -31,13 +31,6 @@ enum class ECaptureState {
     Idle = 2,    // the camera is stopped: keep running, process nothing
 };
 
-// Where the view lies in the window and how it shows the picture.
-struct CViewGeometry {
-    RECT rcView{};  // client coordinates
-    int nZoom = 1;  // zoom choice (0 fits the picture to the view)
-    CScrollOffsets offsets;
-};
-
 // Figures of the frames processed since the display thread was started.
 struct CLiveStatistics {
     std::uint64_t nFrames = 0;

@@ -31,6 +31,13 @@ struct CScrollOffsets {
     double y = 0.0;
 };
 
+// Where the view lies in the window and how it shows the picture.
+struct CViewGeometry {
+    RECT rcView{};  // client coordinates
+    int nZoom = 1;  // zoom choice (0 fits the picture to the view)
+    CScrollOffsets offsets;
+};
+
 struct CViewLayoutInput {
     RECT rcFrame;        // the view frame's current rectangle (client coordinates)
     RECT rcClient;       // the client area
