@@ -27,6 +27,7 @@ QLineEdit* FieldWithId(int nId, QWidget* pParent)
 
 CCalibDlg::CCalibDlg(QWidget* pParent) : QDialog(pParent, Qt::Dialog | Qt::WindowStaysOnTopHint)
 {
+    setObjectName(QStringLiteral("139")); // the template's id, as the controls carry theirs
     setWindowTitle(Text(0));
     setModal(false);
     m_edName = FieldWithId(1119, this);
