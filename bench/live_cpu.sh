@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CPU use and memory of the running program: live view with processing off, live
 # view with the whole processing chain on, and without a camera (display thread
-# idle). Runs Vexilo on Xvfb for SECONDS (default 30) per case and prints the share
+# idle), and the overlay of measurements (offscreen, bench_live_overlay). Runs Vexilo
+# on Xvfb for SECONDS (default 30) per case and prints the share
 # of one core it used and its resident memory at start and end.
 # VEXILO_PROGRAM names another build of the program to measure (default build/bin/vexilo).
 # Needs xvfb (apt-get install xvfb xauth).
@@ -31,3 +32,8 @@ measure() {
 measure "live, processing off" sim '[Vexilo]\r\n'
 measure "live, whole chain on" sim '[Vexilo]\r\nm_BayerFlg=1\r\nm_HLS.H=10\r\nm_HLS.L=5\r\nm_HLS.S=5\r\nGamma=120\r\nm_HLS.C=20\r\nm_HLS.SP=10\r\nm_BinaryFlg=1\r\n'
 measure "no camera (display thread idle)" none '[Vexilo]\r\n'
+
+# The overlay's share: the live view offscreen without and with thirteen measurements.
+if [ -x build/bench/bench_live_overlay ]; then
+  build/bench/bench_live_overlay "$seconds" 2>/dev/null | grep cpu
+fi
