@@ -339,8 +339,13 @@ void CViewerDlg::ShowResults()
 void CViewerDlg::OnTool(MeasureTool nTool)
 {
     m_MeasureMouse.SelectTool(nTool);
+    UpdateToolButtons();
+    update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::UpdateToolButtons()
+{
     // The tool buttons show which one is active.
     for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE})
         GetDlgItem(nId)->update();
-    update(ToQRect(m_LiveView.View().rcView));
 }

@@ -53,6 +53,7 @@ public:
     void OnCalib();
     // A measuring tool's button: LINE .. ANGLE (1..6).
     void OnTool(MeasureTool nTool);
+    void UpdateToolButtons();
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;

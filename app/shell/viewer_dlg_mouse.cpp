@@ -61,7 +61,11 @@ void CViewerDlg::HandleMouse(MouseRule rule, const QPoint& point)
     env.nPictureHeight = shown.Height();
     env.pCalib = &SelectedCalib();
     env.bCalibDialogOpen = m_CalibDlg.IsOpen();
+    const MeasureTool nToolBefore = m_Measure.m_CurMeasure.Type;
     const CViewMouseAnswer answer = (m_ViewMouse.*rule)(ToPoint(point), env);
+    // A finished item ends its tool: the tool's button loses its green dot.
+    if (m_Measure.m_CurMeasure.Type != nToolBefore)
+        UpdateToolButtons();
 
     if (answer.bViewMoved)
         m_LiveView.SetView(view);
