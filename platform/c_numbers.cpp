@@ -3,10 +3,11 @@
 #include <charconv>
 #include <cstring>
 
-std::string FormatFixed6(double dValue)
+std::string FormatFixed(double dValue, int nDecimals)
 {
     char szBuffer[400]; // the largest double has 309 integer digits
-    const auto result = std::to_chars(szBuffer, szBuffer + sizeof szBuffer, dValue, std::chars_format::fixed, 6);
+    const auto result = std::to_chars(szBuffer, szBuffer + sizeof szBuffer, dValue, std::chars_format::fixed,
+                                      nDecimals < 0 ? 0 : (nDecimals > 30 ? 30 : nDecimals));
     return std::string(szBuffer, result.ptr);
 }
 

@@ -4,8 +4,12 @@
 
 #include <string>
 
+// Like printf("%.Nf") in the C locale: fixed notation with nDecimals decimals, rounded
+// as printf rounds (exactly, halves to even).
+std::string FormatFixed(double dValue, int nDecimals);
+
 // Like printf("%f"): fixed notation with six decimals.
-std::string FormatFixed6(double dValue);
+inline std::string FormatFixed6(double dValue) { return FormatFixed(dValue, 6); }
 
 // Like atof in the C locale: leading blanks skipped, then the longest decimal
 // number (optional sign, fraction, exponent; also "inf"/"nan"); 0.0 when none.

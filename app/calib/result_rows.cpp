@@ -1,8 +1,7 @@
 #include "app/calib/result_rows.h"
 
 #include "app/res/ui_texts.h"
-
-#include <cstdio>
+#include "platform/c_numbers.h"
 
 namespace {
 
@@ -10,13 +9,10 @@ namespace {
 // empty for an unknown unit, which writes nothing.
 void FormatValue(double dValue, MeasureUnit nUnit, bool bArea, CResultRow& row)
 {
-    const char* szFormat = nUnit == UNIT_MM ? "%.3f" : "%.2f";
     const char* szUnit = UnitText(nUnit);
     if (*szUnit == '\0')
         return;
-    char szValue[64];
-    std::snprintf(szValue, sizeof szValue, szFormat, dValue);
-    row.szValue = szValue;
+    row.szValue = FormatFixed(dValue, nUnit == UNIT_MM ? 3 : 2);
     row.szUnit = bArea ? std::string(szUnit) + "2" : std::string(szUnit);
 }
 
@@ -47,12 +43,9 @@ int ResultRowsOf(const MeasureItem& item, MeasureUnit nUnit, bool bJapanese, CRe
             FormatValue(item.Value[i], nUnit, false, rows[i]);
         }
         return 3;
-    case -TOOL_ANGLE: {
-        char szValue[64];
-        std::snprintf(szValue, sizeof szValue, "%.1f", item.Value[0]);
-        rows[0] = CResultRow{typeText(IDS_ANGLE), szValue, typeText(IDS_DEGREE)};
+    case -TOOL_ANGLE:
+        rows[0] = CResultRow{typeText(IDS_ANGLE), FormatFixed(item.Value[0], 1), typeText(IDS_DEGREE)};
         return 1;
-    }
     default:
         return 0;
     }

@@ -1,5 +1,6 @@
 // The rows a finished measurement shows in the results list: its type, its value
-// formatted for the unit and the unit's text, in the language asked for.
+// formatted for the unit and the unit's text, in the language asked for. Numbers have a
+// decimal point whatever the locale.
 #pragma once
 
 #include "app/calib/calib_entry.h"

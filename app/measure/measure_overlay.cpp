@@ -3,8 +3,7 @@
 #include "app/calib/calib_entry.h"
 #include "app/measure/measure_geometry.h"
 #include "app/res/ui_texts.h"
-
-#include <cstdio>
+#include "platform/c_numbers.h"
 
 namespace {
 
@@ -212,17 +211,13 @@ void DrawFinishedItem(IMeasureCanvas& canvas, MeasureItem& item, const COverlayV
 
 std::string MeasureLabel(const MeasureItem& item, int nValue, bool bJapanese)
 {
-    char szLabel[96];
-    if (item.Type == -TOOL_ANGLE) {
-        std::snprintf(szLabel, sizeof szLabel, "%.1f%s", item.Value[nValue], LoadUiString(IDS_DEGREE, bJapanese));
-        return szLabel;
-    }
-    const char* szUnit = UnitText(item.Unit);
-    if (*szUnit == '\0')
+    if (item.Type == -TOOL_ANGLE)
+        return FormatFixed(item.Value[nValue], 1) + LoadUiString(IDS_DEGREE, bJapanese);
+    const std::string szUnit = UnitText(item.Unit);
+    if (szUnit.empty())
         return "";
-    std::snprintf(szLabel, sizeof szLabel, item.Unit == UNIT_MM ? "%.3f%s%s" : "%.2f%s%s", item.Value[nValue], szUnit,
-                  item.Type == -TOOL_ARIA ? "2" : "");
-    return szLabel;
+    return FormatFixed(item.Value[nValue], item.Unit == UNIT_MM ? 3 : 2) + szUnit +
+           (item.Type == -TOOL_ARIA ? "2" : "");
 }
 
 void DrawMeasureItem(IMeasureCanvas& canvas, MeasureItem& item, const COverlayView& view)

@@ -1,6 +1,7 @@
 #include "app/shell/core/live_timing.h"
 
 #include "app/res/version.h"
+#include "platform/c_numbers.h"
 
 #include <cstdio>
 
@@ -43,6 +44,6 @@ void FormatTitleLine(char (&szTitle)[TITLE_LINE_SIZE], int nCaptureMs, int nGetI
                      double dFps)
 {
     std::snprintf(szTitle, sizeof szTitle,
-                  "%s  Capture Time %3d GetImage Time %3d  ShowImage Time %3d  Frame per Second %.1f", PROGRAM_TITLE,
-                  nCaptureMs, nGetImageMs, nShowImageMs, dFps);
+                  "%s  Capture Time %3d GetImage Time %3d  ShowImage Time %3d  Frame per Second %s", PROGRAM_TITLE,
+                  nCaptureMs, nGetImageMs, nShowImageMs, FormatFixed(dFps, 1).c_str());
 }

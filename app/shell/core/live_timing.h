@@ -36,6 +36,6 @@ void FormatInitialTitleLine(char (&szTitle)[TITLE_LINE_SIZE]);
 // "Vexilo Version <version>  Capture Time %3d GetImage Time %3d  ShowImage Time %3d
 // Frame per Second %.1f" (two spaces before the last field): the milliseconds from
 // taking a frame to the end of showing it, of taking and processing it, and of showing
-// it, and the frame rate (the program keeps LC_NUMERIC at "C": a decimal point).
+// it, and the frame rate (with a decimal point whatever the locale).
 void FormatTitleLine(char (&szTitle)[TITLE_LINE_SIZE], int nCaptureMs, int nGetImageMs, int nShowImageMs,
                      double dFps);
