@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/calib/result_rows.h"
+#include "app/measure/measure_list.h"
 #include "app/measure/result_rows_sink.h"
 
 #include <cstdint>
@@ -27,6 +28,12 @@ public:
     void SetItemRows(const MeasureItem& item) override;
     // The first row of the item, or -1.
     int FirstRowOf(const MeasureItem* pItem) const;
+    // DELETE: the rows marked in bSelected (one flag per row) go, each with its
+    // measurement, which is removed from list. Rows are taken in ascending order until
+    // none is marked; a row of a two-circle item takes its item's three rows with it.
+    // The rows left are numbered again by their positions. Answers whether any went.
+    bool DeleteRows(std::vector<bool> bSelected, CMeasureList& list);
+    // CLEAR: no rows.
     void Clear();
 
     const std::vector<CRow>& Rows() const { return m_Rows; }

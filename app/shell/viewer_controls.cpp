@@ -115,6 +115,7 @@ void CViewerControls::SetUpResultsList()
         m_lcResults->setColumnWidth(i, nWidths[i]);
     m_lcResults->verticalHeader()->hide();
     m_lcResults->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lcResults->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lcResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lcResults->setShowGrid(true);
 }

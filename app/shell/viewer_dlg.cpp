@@ -23,6 +23,7 @@
 #include <QTimerEvent>
 
 #include <utility>
+#include <vector>
 
 CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsFolder, QWidget* pParent)
     : QDialog(pParent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), m_Camera(devices),
@@ -84,7 +85,8 @@ void CViewerDlg::CreateControls()
     const std::pair<int, void (CViewerDlg::*)()> clicks[] = {
         {IDC_PANEL_TOGGLE, &CViewerDlg::OnPanelToggle}, {IDC_STRIP_TOGGLE, &CViewerDlg::OnStripToggle},
         {IDC_LIVE, &CViewerDlg::OnLive},                {IDC_WB, &CViewerDlg::OnWhiteBalance},
-        {IDC_CALIB, &CViewerDlg::OnCalib}};
+        {IDC_CALIB, &CViewerDlg::OnCalib},             {IDC_DELETE, &CViewerDlg::OnDeleteResults},
+        {IDC_CLEAR, &CViewerDlg::OnClearResults}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
     for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE}) {
@@ -339,6 +341,31 @@ void CViewerDlg::ShowResults()
 void CViewerDlg::OnTool(MeasureTool nTool)
 {
     m_MeasureMouse.SelectTool(nTool);
+    UpdateToolButtons();
+    update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::OnDeleteResults()
+{
+    QTableWidget* pList = m_Controls.m_lcResults;
+    std::vector<bool> bSelected(static_cast<std::size_t>(pList->rowCount()), false);
+    for (const QModelIndex& row : pList->selectionModel()->selectedRows())
+        bSelected[static_cast<std::size_t>(row.row())] = true;
+    pList->clearSelection();
+    // A measurement being dragged may be one that goes.
+    m_Measure.ClearDrag();
+    m_Results.DeleteRows(std::move(bSelected), m_Measure.m_MeasureList);
+    ShowResults();
+    update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::OnClearResults()
+{
+    m_MeasureMouse.SelectTool(TOOL_NONE);
+    m_Measure.ClearDrag();
+    m_Measure.m_MeasureList.Clear();
+    m_Results.Clear();
+    ShowResults();
     UpdateToolButtons();
     update(ToQRect(m_LiveView.View().rcView));
 }

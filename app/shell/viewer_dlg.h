@@ -53,6 +53,10 @@ public:
     void OnCalib();
     // A measuring tool's button: LINE .. ANGLE (1..6).
     void OnTool(MeasureTool nTool);
+    // DELETE: the selected rows of the results list go, with their measurements.
+    void OnDeleteResults();
+    // CLEAR: every measurement goes, and the tool being used ends.
+    void OnClearResults();
     void UpdateToolButtons();
 
 protected:

@@ -3,11 +3,13 @@
 #include "app/calib/calib_drag.h"
 #include "app/calib/calib_edit.h"
 #include "app/calib/result_rows.h"
+#include "app/calib/results_table.h"
 #include "app/measure/measure_geometry.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -153,4 +155,38 @@ TEST(ResultRows, EachTypeShowsItsRowsInTheSelectedUnit)
     EXPECT_EQ(rows[0].szValue, "") << "an unknown unit writes nothing";
     length.Type = TOOL_LINE;
     EXPECT_EQ(ResultRowsOf(length, UNIT_CM, false, rows), 0) << "an item still being entered has no row";
+}
+
+TEST(ResultsTable, DeleteTakesTheSelectedRowsWithTheirMeasurements)
+{
+    CMeasureList list;
+    CResultsTable table([] { return UNIT_CM; }, false);
+    auto add = [&](MeasureTool nTool) {
+        MeasureItem item;
+        item.Type = -nTool;
+        table.AddItemRows(*list.AppendCopy(item));
+    };
+    add(TOOL_LINE);    // row 0
+    add(TOOL_CIRCLE2); // rows 1, 2, 3
+    add(TOOL_LINE);    // row 4
+    add(TOOL_LINE);    // row 5
+    add(TOOL_CIRCLE2); // rows 6, 7, 8
+    ASSERT_EQ(table.Rows().size(), 9u);
+
+    // The distance row of the first two-circle item, and two adjacent lengths.
+    std::vector<bool> selected(9, false);
+    selected[3] = selected[4] = selected[5] = true;
+    EXPECT_TRUE(table.DeleteRows(selected, list));
+    ASSERT_EQ(table.Rows().size(), 4u);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(table.Rows()[0].pItem->Type, -TOOL_LINE);
+    EXPECT_EQ(table.FirstRowOf(table.Rows()[1].pItem), 1) << "the last item's rows moved up to 1..3";
+
+    // Its middle row takes all three; an empty selection deletes nothing.
+    selected.assign(4, false);
+    selected[2] = true;
+    EXPECT_TRUE(table.DeleteRows(selected, list));
+    EXPECT_EQ(table.Rows().size(), 1u);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_FALSE(table.DeleteRows(std::vector<bool>(1, false), list));
 }

@@ -78,6 +78,17 @@ private slots:
         QCOMPARE(m_pDlg->LiveView().View().offsets.x, 0.0);
         QCOMPARE(PixelAt(4 * 150, 4 * 100), green);
         QVERIFY(PixelAt(4 * 150, 4 * 100 + 2) != green); // one pixel wide
+
+        // DELETE on the middle row of the two circles takes their three rows.
+        auto* pList = qobject_cast<QTableWidget*>(m_pDlg->GetDlgItem(IDC_RESULTS));
+        pList->selectRow(4);
+        Tool(IDC_DELETE);
+        QCOMPARE(Rows(), QStringList({"0 Length 10.00 cm", "1 Polygon area 3.20 cm2", "2 Circle diameter 2.00 cm",
+                                      "3 Length 2.00 cm", "4 Length 1.00 cm", "5 Angle 90.0 degree"}));
+        QCOMPARE(m_pDlg->MeasureList().Count(), 6);
+        Tool(IDC_CLEAR);
+        QCOMPARE(Rows(), QStringList());
+        QCOMPARE(m_pDlg->MeasureList().Count(), 0);
     }
 
     void aRightDragMovesAPointAndAnotherCalibrationChangesEveryRow()
