@@ -1,6 +1,7 @@
 #include "app/cli/cli_commands.h"
 
-#include "app/calib/result_rows.h"
+#include "app/calib/csv_export.h"
+#include "app/calib/results_table.h"
 #include "app/camera/camera_device.h"
 #include "app/cli/measure_input.h"
 #include "app/files/bmp_writer.h"
@@ -244,13 +245,22 @@ int RunMeasure(const CMeasureOptions& options, const CCliOutput& out)
         pos = end + 1;
     }
 
+    // The rows go through the window's results table, so printing and the CSV export
+    // show the same rows.
+    CResultsTable table([&] { return calib.m_nUnit; }, options.bJapanese);
+    for (const MeasureItem& item : list)
+        table.AddItemRows(item);
     int nRow = 0;
-    for (const MeasureItem& item : list) {
-        CResultRow rows[3];
-        const int nRows = ResultRowsOf(item, calib.m_nUnit, options.bJapanese, rows);
-        for (int i = 0; i < nRows; ++i)
-            std::fprintf(out.pOut, "%d\t%s\t%s\t%s\n", nRow++, rows[i].szType.c_str(), rows[i].szValue.c_str(),
-                         rows[i].szUnit.c_str());
+    for (const CResultsTable::CRow& row : table.Rows())
+        std::fprintf(out.pOut, "%d\t%s\t%s\t%s\n", nRow++, row.text.szType.c_str(), row.text.szValue.c_str(),
+                     row.text.szUnit.c_str());
+
+    if (!options.szCsv.empty()) {
+        // The rows come out before a failure's message, where both share a terminal.
+        std::fflush(out.pOut);
+        std::string szError;
+        if (!AppendResultsCsv(options.szCsv.c_str(), table, options.bJapanese, &szError))
+            return Fail(out, szError);
     }
     return CLI_OK;
 }

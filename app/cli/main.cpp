@@ -14,7 +14,7 @@ const char* const kUsage =
     "       vexilo-cli grab [--camera usb|sim|none] [--settings DIR] [--frames N] [--raw] -o FILE\n"
     "       vexilo-cli process [--settings DIR] IN OUT\n"
     "       vexilo-cli jpeg IN OUT\n"
-    "       vexilo-cli measure [--settings DIR] [--calib N] [--lang en|ja] PICTURE [FILE|-]\n";
+    "       vexilo-cli measure [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] PICTURE [FILE|-]\n";
 
 int Usage(const char* szProblem)
 {
@@ -30,6 +30,7 @@ struct CArguments {
     std::string szFrames;
     std::string szCalib;
     std::string szLang;
+    std::string szCsv;
     bool bRaw = false;
     std::vector<std::string> positional;
 };
@@ -52,6 +53,8 @@ bool Parse(int argc, char* argv[], CArguments& args, std::string& szProblem)
             pValue = &args.szCalib;
         else if (arg == "--lang")
             pValue = &args.szLang;
+        else if (arg == "--csv")
+            pValue = &args.szCsv;
         else if (arg == "--raw") {
             args.bRaw = true;
             continue;
@@ -134,7 +137,7 @@ int main(int argc, char* argv[])
         CMeasureOptions options;
         if (args.positional.empty() || args.positional.size() > 2 || !args.szCamera.empty() ||
             !args.szOutput.empty() || args.bRaw || !args.szFrames.empty())
-            return Usage("measure takes [--settings DIR] [--calib N] [--lang en|ja] PICTURE [FILE|-]");
+            return Usage("measure takes [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] PICTURE [FILE|-]");
         if (!args.szCalib.empty()) {
             char* pEnd = nullptr;
             const long nCalib = std::strtol(args.szCalib.c_str(), &pEnd, 10);
@@ -148,6 +151,7 @@ int main(int argc, char* argv[])
         options.szSettingsFolder = args.szSettings;
         options.szPicture = args.positional[0];
         options.szInput = args.positional.size() > 1 ? args.positional[1] : "-";
+        options.szCsv = args.szCsv;
         return RunMeasure(options, out);
     }
     return Usage(("unknown command " + command).c_str());

@@ -41,7 +41,8 @@ const CUiText s_StringTable[] = {
     {1009, "Unit", "単位"},
     {1010, "MS Sans Serif", "ＭＳ　Ｐゴシック"},
     {1011, "It has already startup", "既に同系列のソフトが起動しているため起動できません"},
-    // The number fields' message when a text is no number.
+    // The integer and number fields' messages when a text is no integer or number.
+    {IDP_PARSE_INT, "Please enter an integer.", "整数を入力してください。"},
     {IDP_PARSE_REAL, "Please enter a number.", "数字を入力してください。"},
 };
 
@@ -55,6 +56,35 @@ const CUiText s_CalibDialogTexts[] = {
     {1121, "X", "X"},
     {1122, "Y", "Y"},
     {1123, "Unit", "単位"},
+};
+
+// The colour dialog (template 136): its title (0), OK (1) and its swatches' labels.
+const CUiText s_ColorDialogTexts[] = {
+    {0, "Color setting", "色設定"},
+    {1, "OK", "OK"},
+    {1023, "Line color", "測定ライン用"},
+    {1024, "Text color", "測定結果テキスト用"},
+};
+
+// The scale dialog (template 158): its title (0), OK (1), CANCEL (2), the labels keyed
+// by the control they label, the check box's caption and the entries of its two lists.
+// "Potision" is the program's own caption.
+const CUiText s_ScaleDialogTexts[] = {
+    {0, "Scale setting", "スケール表示設定"},
+    {1, "OK", "OK"},
+    {2, "CANCEL", "ｷｬﾝｾﾙ"},
+    {1121, "X", "X"},
+    {1122, "Y", "Y"},
+    {1124, "Type", "表示タイプ"},
+    {1125, "Potision", "表示位置"},
+    {1205, "Show scale", "スケール表示"},
+    {ScaleListEntryId(1124, 0), "X bar", "Xバー"},
+    {ScaleListEntryId(1124, 1), "X-Y bar", "X-Yバー"},
+    {ScaleListEntryId(1125, 0), "upper left", "左上"},
+    {ScaleListEntryId(1125, 1), "lower left", "左下"},
+    {ScaleListEntryId(1125, 2), "upper right", "右上"},
+    {ScaleListEntryId(1125, 3), "lower right", "右下"},
+    {ScaleListEntryId(1125, 4), "center", "中央"},
 };
 
 const CUiText s_MainWindowControls[] = {
@@ -122,9 +152,13 @@ std::span<const CUiText> StringTable() { return s_StringTable; }
 std::span<const CUiText> MainWindowControls() { return s_MainWindowControls; }
 std::span<const CUiText> ZoomChoices() { return s_ZoomChoices; }
 std::span<const CUiText> CalibDialogTexts() { return s_CalibDialogTexts; }
+std::span<const CUiText> ColorDialogTexts() { return s_ColorDialogTexts; }
+std::span<const CUiText> ScaleDialogTexts() { return s_ScaleDialogTexts; }
 
 const char* LoadUiString(int nId, bool bJapanese) { return TextIn(FindText(s_StringTable, nId), bJapanese); }
 const char* LoadUiString(int nId) { return LoadUiString(nId, g_bJapanese != 0); }
 const char* MainWindowCaption(int nControlId) { return TextIn(FindText(s_MainWindowControls, nControlId), g_bJapanese != 0); }
 const char* CurrentText(const CUiText& text) { return TextIn(&text, g_bJapanese != 0); }
 const char* CalibDialogText(int nId) { return TextIn(FindText(s_CalibDialogTexts, nId), g_bJapanese != 0); }
+const char* ColorDialogText(int nId) { return TextIn(FindText(s_ColorDialogTexts, nId), g_bJapanese != 0); }
+const char* ScaleDialogText(int nId) { return TextIn(FindText(s_ScaleDialogTexts, nId), g_bJapanese != 0); }

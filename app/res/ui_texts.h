@@ -28,6 +28,21 @@ std::span<const CUiText> ZoomChoices();
 std::span<const CUiText> CalibDialogTexts();
 const char* CalibDialogText(int nId);
 
+// The scale dialog's title (0), buttons (1 OK, 2 CANCEL), the labels keyed by the control
+// they label (1121 X, 1122 Y, 1124 type list, 1125 position list), the check box's
+// caption (1205) and the entries of the two lists (ScaleListEntryId).
+std::span<const CUiText> ScaleDialogTexts();
+const char* ScaleDialogText(int nId);
+
+// The key of entry nIndex (0..9) of the scale dialog's list nListId (1124 or 1125):
+// 11240, 11241 for the types, 11250 .. 11254 for the positions.
+constexpr int ScaleListEntryId(int nListId, int nIndex) { return nListId * 10 + nIndex; }
+
+// The colour dialog's title (0), OK (1) and the labels of its two swatches (1023 line,
+// 1024 text).
+std::span<const CUiText> ColorDialogTexts();
+const char* ColorDialogText(int nId);
+
 // Text of a string-table entry in the current language; "" when it has none.
 const char* LoadUiString(int nId);
 
@@ -53,4 +68,10 @@ constexpr int IDS_COLUMN_RESULT = 1008;
 constexpr int IDS_COLUMN_UNIT = 1009;
 constexpr int IDS_THUMB_FONT = 1010;
 constexpr int IDS_ALREADY_RUNNING = 1011;
+// Texts the program words itself: the CSV export's save dialog and its failure.
+constexpr int IDS_CSV_SAVE_TITLE = 2001;
+constexpr int IDS_CSV_FILTER = 2002;
+constexpr int IDS_ALL_FILES_FILTER = 2003;
+constexpr int IDS_CSV_NOT_WRITTEN = 2004;
+constexpr int IDP_PARSE_INT = 0xF110;  // an integer field holds no integer
 constexpr int IDP_PARSE_REAL = 0xF113; // a number field holds no number

@@ -1,5 +1,7 @@
 #include "app/shell/viewer_dlg.h"
 
+#include "app/calib/csv_export.h"
+#include "app/dialogs/color_set_dlg.h"
 #include "app/measure/measure_recalc.h"
 #include "app/res/ui_texts.h"
 #include "app/res/version.h"
@@ -13,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPaintEvent>
@@ -22,6 +25,7 @@
 #include <QTableWidget>
 #include <QTimerEvent>
 
+#include <ctime>
 #include <utility>
 #include <vector>
 
@@ -86,7 +90,8 @@ void CViewerDlg::CreateControls()
         {IDC_PANEL_TOGGLE, &CViewerDlg::OnPanelToggle}, {IDC_STRIP_TOGGLE, &CViewerDlg::OnStripToggle},
         {IDC_LIVE, &CViewerDlg::OnLive},                {IDC_WB, &CViewerDlg::OnWhiteBalance},
         {IDC_CALIB, &CViewerDlg::OnCalib},             {IDC_DELETE, &CViewerDlg::OnDeleteResults},
-        {IDC_CLEAR, &CViewerDlg::OnClearResults}};
+        {IDC_CLEAR, &CViewerDlg::OnClearResults},      {IDC_COLOR, &CViewerDlg::OnColor},
+        {IDC_CSV, &CViewerDlg::OnExportCsv}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
     for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE}) {
@@ -368,6 +373,47 @@ void CViewerDlg::OnClearResults()
     ShowResults();
     UpdateToolButtons();
     update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::OnColor()
+{
+    const auto [clrLine, clrText] =
+        m_Settings.Read([](const CViewerSettings& s) { return std::pair{s.m_clrLine, s.m_clrText}; });
+    CColorSetDlg dlg(this, clrLine, clrText, [this](COLORREF clrNewLine, COLORREF clrNewText) {
+        m_Settings.Update([clrNewLine, clrNewText](CViewerSettings& s) {
+            s.m_clrLine = clrNewLine;
+            s.m_clrText = clrNewText;
+        });
+        update(ToQRect(m_LiveView.View().rcView));
+    });
+    dlg.adjustSize();
+    dlg.move(QCursor::pos() - QPoint(100, 100));
+    dlg.exec();
+}
+
+void CViewerDlg::OnExportCsv()
+{
+    // The default name from the local time, in the "result" folder of the settings.
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    MakeCsvResultFolder(m_SettingsFile.Folder());
+    const QString initial = QString::fromStdString(CsvResultFolder(m_SettingsFile.Folder()) + "/" + CsvDefaultName(local));
+    const QString filters = QString::fromUtf8(LoadUiString(IDS_CSV_FILTER)) + QStringLiteral(";;") +
+                            QString::fromUtf8(LoadUiString(IDS_ALL_FILES_FILTER));
+    QFileDialog chooser(this, QString::fromUtf8(LoadUiString(IDS_CSV_SAVE_TITLE)), initial, filters);
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setDefaultSuffix(QStringLiteral("csv"));
+    // An existing file is appended to, not replaced: no question about overwriting it.
+    chooser.setOption(QFileDialog::DontConfirmOverwrite);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    const std::string szPath = chooser.selectedFiles().first().toStdString();
+    std::string szError;
+    if (!AppendResultsCsv(szPath.c_str(), m_Results, g_bJapanese != 0, &szError))
+        QMessageBox::warning(this, QString::fromUtf8(PROGRAM_TITLE),
+                             QString::fromUtf8(LoadUiString(IDS_CSV_NOT_WRITTEN)) + QStringLiteral("\n") +
+                                 QString::fromStdString(szError));
 }
 
 void CViewerDlg::UpdateToolButtons()

@@ -57,6 +57,10 @@ public:
     void OnDeleteResults();
     // CLEAR: every measurement goes, and the tool being used ends.
     void OnClearResults();
+    // COLOR: the colour setting dialog, whose choices the overlay takes at once.
+    void OnColor();
+    // CSV: appends the results list to a file the user chooses.
+    void OnExportCsv();
     void UpdateToolButtons();
 
 protected:

@@ -121,3 +121,34 @@ TEST_F(CliMeasure, BadLinesAndPicturesSayWhat)
     EXPECT_NE(err.find("cannot load"), std::string::npos);
     EXPECT_EQ(Measure("line 0 0 1 1\n", out, err, 10), CLI_USAGE) << "entries are 0 to 9";
 }
+
+TEST_F(CliMeasure, CsvAppendsThePrintedRows)
+{
+    std::ofstream(m_Folder / "lines.txt", std::ios::binary) << "line 0 0 0 100\nangle 100 0 0 0 0 100\n";
+    CMeasureOptions options;
+    options.szSettingsFolder = m_Folder.string();
+    options.szPicture = Path("picture.bmp");
+    options.szInput = Path("lines.txt");
+    options.szCsv = Path("results.csv");
+    auto run = [&](std::string& out, std::string& err) {
+        std::FILE* pOut = std::tmpfile();
+        std::FILE* pErr = std::tmpfile();
+        const int nStatus = RunMeasure(options, CCliOutput{pOut, pErr, stdin});
+        out = ReadBack(pOut);
+        err = ReadBack(pErr);
+        return nStatus;
+    };
+    std::string out, err;
+    ASSERT_EQ(run(out, err), CLI_OK) << err;
+    ASSERT_EQ(run(out, err), CLI_OK) << err;
+    EXPECT_EQ(out, "0\tLength\t1.00\tcm\n1\tAngle\t90.0\tdegree\n") << "the printed rows are unchanged";
+    const std::string szExport = "No.,Type,Result,Unit\r\n0,Length,1.00,cm\r\n1,Angle,90.0,degree\r\n";
+    std::ifstream csv(Path("results.csv"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(csv), {}), szExport + szExport);
+
+    // A CSV that cannot be written fails after the rows were printed.
+    options.szCsv = Path("no-such-folder/results.csv");
+    EXPECT_EQ(run(out, err), CLI_FAILURE);
+    EXPECT_EQ(out, "0\tLength\t1.00\tcm\n1\tAngle\t90.0\tdegree\n");
+    EXPECT_NE(err.find("vexilo-cli: cannot write " + options.szCsv), std::string::npos) << err;
+}

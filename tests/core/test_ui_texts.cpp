@@ -35,11 +35,37 @@ TEST(UiTexts, EveryStringHasBothLanguagesExceptJapaneseOnlyTooltips)
     for (int nId = 1000; nId <= 1011; ++nId)
         EXPECT_TRUE(ids.count(nId)) << "missing string " << nId;
     EXPECT_TRUE(ids.count(IDP_PARSE_REAL));
+    EXPECT_TRUE(ids.count(IDP_PARSE_INT));
+    for (const CUiText& text : ColorDialogTexts()) {
+        ASSERT_NE(text.szEnglish, nullptr);
+        ASSERT_NE(text.szJapanese, nullptr);
+    }
     for (const CUiText& text : CalibDialogTexts()) {
         ASSERT_NE(text.szEnglish, nullptr);
         ASSERT_NE(text.szJapanese, nullptr);
         EXPECT_STRNE(text.szJapanese, "") << text.nId;
     }
+}
+
+TEST(UiTexts, ScaleDialogHasEveryTextInBothLanguages)
+{
+    std::set<int> expected = {0, 1, 2, 1121, 1122, 1124, 1125, 1205};
+    for (int i = 0; i < 2; ++i)
+        expected.insert(ScaleListEntryId(1124, i));
+    for (int i = 0; i < 5; ++i)
+        expected.insert(ScaleListEntryId(1125, i));
+    std::set<int> ids;
+    for (const CUiText& text : ScaleDialogTexts()) {
+        EXPECT_TRUE(ids.insert(text.nId).second) << "duplicate text " << text.nId;
+        ASSERT_NE(text.szEnglish, nullptr) << text.nId;
+        ASSERT_NE(text.szJapanese, nullptr) << text.nId;
+        EXPECT_STRNE(text.szEnglish, "") << text.nId;
+        EXPECT_STRNE(text.szJapanese, "") << text.nId;
+    }
+    EXPECT_EQ(ids, expected);
+    CLanguageGuard japanese(1);
+    EXPECT_STREQ(ScaleDialogText(ScaleListEntryId(1125, 4)), "中央");
+    EXPECT_STREQ(LoadUiString(IDP_PARSE_INT), "整数を入力してください。");
 }
 
 TEST(UiTexts, EveryTemplateControlHasCaptionsInBothLanguagesAndViceVersa)

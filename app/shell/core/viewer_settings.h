@@ -2,21 +2,11 @@
 // with the defaults a first start uses.
 #pragma once
 
+#include "app/calib/scale_bar.h"
 #include "app/imaging/frame_processor.h"
 #include "platform/win_types.h"
 
 #include <string>
-
-struct CScaleData {
-    int Visible = 0;
-    int Type = 0;
-    POINT Pos{590, 430}; // 640 - 50, 480 - 50
-    SIZE Size{10, 10};
-    struct {
-        double x = 10.0;
-    } Scale;
-    double Scalexy = 10.0;
-};
 
 struct CViewerSettings {
     int type = 1;   // kept and written back only
