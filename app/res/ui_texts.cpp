@@ -41,6 +41,11 @@ const CUiText s_StringTable[] = {
     {1009, "Unit", "単位"},
     {1010, "MS Sans Serif", "ＭＳ　Ｐゴシック"},
     {1011, "It has already startup", "既に同系列のソフトが起動しているため起動できません"},
+    // The CSV export: its save dialog and the message when the file cannot be written.
+    {IDS_CSV_SAVE_TITLE, "Save as", "保存先指定"},
+    {IDS_CSV_FILTER, "CSV File(*.csv)", "CSVファイル(*.csv)"},
+    {IDS_ALL_FILES_FILTER, "All File(*.*)", "全てのファイル(*.*)"},
+    {IDS_CSV_NOT_WRITTEN, "The results were not saved.", "計測結果を保存できませんでした。"},
     // The integer and number fields' messages when a text is no integer or number.
     {IDP_PARSE_INT, "Please enter an integer.", "整数を入力してください。"},
     {IDP_PARSE_REAL, "Please enter a number.", "数字を入力してください。"},

@@ -47,7 +47,7 @@ CViewerDlg::CViewerDlg(CDeviceNamespace& devices, const std::string& szSettingsF
                      },
                      {}}),
       m_Results([this] { return SelectedCalib().m_nUnit; }, g_bJapanese != 0), m_MeasureMouse(m_Measure, m_Results),
-      m_ViewMouse(m_MeasureMouse), m_CalibDlg(this)
+      m_ViewMouse(m_MeasureMouse), m_CalibDlg(this), m_ScaleDlg(this)
 {
     // Hovering shows what a right press would take, and an item being entered follows the pointer.
     setMouseTracking(true);
@@ -91,7 +91,7 @@ void CViewerDlg::CreateControls()
         {IDC_LIVE, &CViewerDlg::OnLive},                {IDC_WB, &CViewerDlg::OnWhiteBalance},
         {IDC_CALIB, &CViewerDlg::OnCalib},             {IDC_DELETE, &CViewerDlg::OnDeleteResults},
         {IDC_CLEAR, &CViewerDlg::OnClearResults},      {IDC_COLOR, &CViewerDlg::OnColor},
-        {IDC_CSV, &CViewerDlg::OnExportCsv}};
+        {IDC_CSV, &CViewerDlg::OnExportCsv},           {IDC_SCALE, &CViewerDlg::OnScale}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
     for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE}) {
@@ -313,6 +313,13 @@ void CViewerDlg::OnDialogDone(int)
 
 void CViewerDlg::RecalcMeasurements()
 {
+    // The scale bar takes the entry's factors and unit.
+    const CCalibEntry& calib = SelectedCalib();
+    CScaleData scale = m_Settings.Read([](const CViewerSettings& s) { return s.m_ScaleData; });
+    scale.MppX = calib.m_dMppX;
+    scale.MppY = calib.m_dMppY;
+    scale.Unit = calib.m_nUnit;
+    SetScaleData(scale);
     const CDibImage& shown = m_LiveView.ShownImage();
     ::RecalcMeasurements(m_Measure.m_MeasureList, m_Results, SelectedCalib(), shown.Width(), shown.Height());
     ShowResults();
@@ -414,6 +421,24 @@ void CViewerDlg::OnExportCsv()
         QMessageBox::warning(this, QString::fromUtf8(PROGRAM_TITLE),
                              QString::fromUtf8(LoadUiString(IDS_CSV_NOT_WRITTEN)) + QStringLiteral("\n") +
                                  QString::fromStdString(szError));
+}
+
+void CViewerDlg::OnScale()
+{
+    if (m_ScaleDlg.IsOpen())
+        return;
+    const CScaleData scale = m_Settings.Read([](const CViewerSettings& s) { return s.m_ScaleData; });
+    const CDibImage& raw = m_LiveView.RawImage();
+    m_ScaleDlg.Open(scale, raw.Width(), raw.Height(), QCursor::pos() - QPoint(300, 150),
+                    [this](const CScaleData& changed) { SetScaleData(changed); });
+    update(ToQRect(m_LiveView.View().rcView));
+}
+
+void CViewerDlg::SetScaleData(const CScaleData& scale)
+{
+    m_Settings.Update([&scale](CViewerSettings& s) { s.m_ScaleData = scale; });
+    m_ScaleDlg.Update(scale);
+    update(ToQRect(m_LiveView.View().rcView));
 }
 
 void CViewerDlg::UpdateToolButtons()

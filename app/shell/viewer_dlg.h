@@ -6,6 +6,7 @@
 #include "app/camera/camera_device.h"
 #include "app/calib/results_table.h"
 #include "app/dialogs/calib_dlg.h"
+#include "app/dialogs/scale_dlg.h"
 #include "app/measure/measure_mouse.h"
 #include "app/shell/core/live_view.h"
 #include "app/shell/core/settings_file.h"
@@ -61,6 +62,10 @@ public:
     void OnColor();
     // CSV: appends the results list to a file the user chooses.
     void OnExportCsv();
+    // Scale: opens the scale bar's dialog, unless it is open.
+    void OnScale();
+    // The scale bar changed (dialog or drag): stored, shown to the open dialog, drawn.
+    void SetScaleData(const CScaleData& scale);
     void UpdateToolButtons();
 
 protected:
@@ -131,6 +136,7 @@ private:
     CMeasureMouse m_MeasureMouse;
     CViewMouse m_ViewMouse;
     CCalibDlg m_CalibDlg;
+    CScaleDlg m_ScaleDlg;
 
     int m_bPanelVisible = 1;
     int m_bThumbVisible = 1;

@@ -168,6 +168,9 @@ void CViewerDlg::PaintOverlay(QPainter& painter)
     painter.translate(view.rcView.left, view.rcView.top);
     CQtCanvas canvas(painter);
     DrawMeasurements(canvas, m_Measure.m_MeasureList, overlay);
+    // The bar as saved pictures will carry it, shown while it is visible.
+    const CScaleData scale = m_Settings.Read([](const CViewerSettings& s) { return s.m_ScaleData; });
+    DrawScaleBar(canvas, scale, overlay.sx, overlay.sy, overlay.panX, overlay.panY, overlay.clrLine, overlay.clrText);
     DrawCurrentMeasure(canvas, m_Measure.m_CurMeasure, overlay);
     painter.restore();
 }

@@ -61,6 +61,9 @@ void CViewerDlg::HandleMouse(MouseRule rule, const QPoint& point)
     env.nPictureHeight = shown.Height();
     env.pCalib = &SelectedCalib();
     env.bCalibDialogOpen = m_CalibDlg.IsOpen();
+    const CScaleData scaleBefore = m_Settings.Read([](const CViewerSettings& s) { return s.m_ScaleData; });
+    CScaleData scale = scaleBefore;
+    env.pScale = &scale;
     const MeasureTool nToolBefore = m_Measure.m_CurMeasure.Type;
     const CViewMouseAnswer answer = (m_ViewMouse.*rule)(ToPoint(point), env);
     // A finished item ends its tool: the tool's button loses its green dot.
@@ -71,6 +74,9 @@ void CViewerDlg::HandleMouse(MouseRule rule, const QPoint& point)
         m_LiveView.SetView(view);
     if (answer.bCalibMoved)
         m_CalibDlg.OnFieldChange();
+    // The bar moved, or its drag began or ended.
+    if (!(scale == scaleBefore))
+        SetScaleData(scale);
     switch (answer.cursor) {
     case EViewCursor::Unchanged: break;
     case EViewCursor::Arrow: unsetCursor(); break;

@@ -34,7 +34,9 @@ TEST(UiTexts, EveryStringHasBothLanguagesExceptJapaneseOnlyTooltips)
     }
     for (int nId = 1000; nId <= 1011; ++nId)
         EXPECT_TRUE(ids.count(nId)) << "missing string " << nId;
-    EXPECT_TRUE(ids.count(IDP_PARSE_REAL));
+    for (int nId : {IDS_CSV_SAVE_TITLE, IDS_CSV_FILTER, IDS_ALL_FILES_FILTER, IDS_CSV_NOT_WRITTEN, IDP_PARSE_INT,
+                    IDP_PARSE_REAL})
+        EXPECT_TRUE(ids.count(nId)) << "missing string " << nId;
     EXPECT_TRUE(ids.count(IDP_PARSE_INT));
     for (const CUiText& text : ColorDialogTexts()) {
         ASSERT_NE(text.szEnglish, nullptr);

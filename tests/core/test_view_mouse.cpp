@@ -20,6 +20,7 @@ protected:
         m_Env.nPictureWidth = 640;
         m_Env.nPictureHeight = 480;
         m_Env.pCalib = &m_Calib;
+        m_Env.pScale = &m_Scale;
         m_Calib.RecalcPixelSize();
     }
     // The client point showing picture point (x, y).
@@ -30,6 +31,7 @@ protected:
 
     CViewGeometry m_View;
     CCalibEntry m_Calib;
+    CScaleData m_Scale; // hidden
     CViewMouseEnv m_Env;
     CMeasureState m_State;
     CResultsTable m_Rows{[] { return UNIT_CM; }, false};
@@ -92,4 +94,22 @@ TEST_F(ViewMouse, CalibrationHandlesComeFirstWhileTheDialogIsOpen)
     m_Mouse.OnLButtonDown(At(190, 80), m_Env);
     EXPECT_EQ(m_Calib.m_nDragMode, CALDRAG_NONE);
     EXPECT_TRUE(m_Mouse.IsPanning());
+}
+
+TEST_F(ViewMouse, AShownScaleBarIsTakenBeforeTheTools)
+{
+    m_Scale.Visible = 1;
+    m_Scale.Pos = POINT{150, 100};
+    m_Scale.Size = SIZE{10, 10};
+    m_Scale.MppX = m_Scale.MppY = 1.0; // a bar from x 140 to 150 at y 100
+    m_Measure.SelectTool(TOOL_LINE);
+    EXPECT_EQ(m_Mouse.OnLButtonDown(At(145, 100), m_Env).cursor, EViewCursor::SizeAll);
+    EXPECT_EQ(m_State.m_CurMeasure.PointCount, 0) << "the line tool got no point";
+    m_Measure.SelectTool(TOOL_NONE);
+    const CViewMouseAnswer answer = m_Mouse.OnMouseMove(At(147, 110), m_Env);
+    EXPECT_TRUE(answer.bScaleMoved);
+    EXPECT_EQ(m_Scale.Pos.x, 152) << "the grab offset stays";
+    EXPECT_EQ(m_Scale.Pos.y, 110) << "the bar comes onto the pointer's row";
+    m_Mouse.OnLButtonUp(At(147, 110), m_Env);
+    EXPECT_FALSE(m_Scale.bDrag);
 }

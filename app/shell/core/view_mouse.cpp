@@ -78,6 +78,11 @@ CViewMouseAnswer CViewMouse::OnLButtonDown(const POINT& pt, const CViewMouseEnv&
             return answer;
         }
     }
+    // Then the scale bar, while it is shown.
+    if (BeginScaleDrag(*env.pScale, p.x, p.y)) {
+        answer.cursor = EViewCursor::SizeAll;
+        return answer;
+    }
     const CMeasureAnswer measure = m_Measure.OnLButtonDown(p, env.pView->nZoom != ZOOM_FIT);
     answer = FromMeasure(measure);
     if (measure.bStartPan)
@@ -89,9 +94,10 @@ CViewMouseAnswer CViewMouse::OnLButtonUp(const POINT& pt, const CViewMouseEnv& e
 {
     m_ptLast = pt;
     // Every left-button drag ends here.
-    const bool bWasDragging = m_Pan.IsActive() || env.pCalib->m_nDragMode != CALDRAG_NONE;
+    const bool bWasDragging = m_Pan.IsActive() || env.pCalib->m_nDragMode != CALDRAG_NONE || env.pScale->bDrag;
     m_Pan.End();
     EndCalibDrag(*env.pCalib);
+    EndScaleDrag(*env.pScale);
     CViewMouseAnswer answer = FromMeasure(m_Measure.OnLButtonUp(ToImage(pt, env), MeasureEnv(env)));
     if (bWasDragging && answer.cursor == EViewCursor::Unchanged)
         answer.cursor = EViewCursor::Arrow;
@@ -143,6 +149,13 @@ CViewMouseAnswer CViewMouse::OnMouseMove(const POINT& pt, const CViewMouseEnv& e
         answer.bCalibMoved = MoveCalibDrag(*env.pCalib, p.x, p.y);
         answer.bRepaint = true;
         answer.cursor = ToViewCursor(CalibDragCursor(env.pCalib->m_nDragMode));
+        return answer;
+    }
+    if (env.pScale->bDrag) {
+        MoveScaleDrag(*env.pScale, p.x, p.y);
+        answer.bScaleMoved = true;
+        answer.bRepaint = true;
+        answer.cursor = EViewCursor::SizeAll;
         return answer;
     }
     answer = FromMeasure(m_Measure.OnMouseMove(p, MeasureEnv(env)));

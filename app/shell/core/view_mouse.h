@@ -1,10 +1,11 @@
 // CViewMouse: the mouse in the picture view, in the order its drags are tried: the
-// calibration rectangle's handles while the calibration dialog is open, the measuring
-// tools, and panning a magnified view. The window hands it every mouse event in client
+// calibration rectangle's handles while the calibration dialog is open, the scale bar
+// while it is shown, the measuring tools, and panning a magnified view. The window hands it every mouse event in client
 // coordinates and applies what it answers.
 #pragma once
 
 #include "app/calib/calib_entry.h"
+#include "app/calib/scale_bar.h"
 #include "app/measure/measure_mouse.h"
 #include "app/shell/core/view_layout.h"
 
@@ -24,6 +25,7 @@ struct CViewMouseAnswer {
     bool bRepaint = false;    // repaint the view
     bool bViewMoved = false;  // the scroll offsets changed (in the view handed in)
     bool bCalibMoved = false; // the calibration rectangle moved: refresh the dialog
+    bool bScaleMoved = false; // the scale bar moved (in the scale data handed in)
     EViewCursor cursor = EViewCursor::Unchanged;
 };
 
@@ -34,6 +36,7 @@ struct CViewMouseEnv {
     int nPictureHeight = 0;
     CCalibEntry* pCalib = nullptr; // the selected calibration entry
     bool bCalibDialogOpen = false;
+    CScaleData* pScale = nullptr; // the scale bar, moved in place by its drag
 };
 
 class CViewMouse {
