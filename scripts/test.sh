@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vexilo and runs the whole test suite: a normal build, then the same
 # tests under AddressSanitizer + UndefinedBehaviorSanitizer, a minute of fuzzing
-# of the picture loader, then the tests of threaded code (label "threads") under
-# ThreadSanitizer.
+# of the picture loader and half a minute of the thumbnail cache reader, then the
+# tests of threaded code (label "threads") under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -21,8 +21,9 @@ cmake --preset asan -DVEXILO_WERROR=ON
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
-# A bounded fuzzing run of the picture loader.
+# Bounded fuzzing runs of the picture loader and of the thumbnail cache reader.
 bash scripts/fuzz.sh 60
+bash scripts/fuzz.sh thumb_cache 30
 
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1"
 cmake --preset tsan -DVEXILO_WERROR=ON

@@ -7,6 +7,7 @@
 #include "app/files/bmp_writer.h"
 #include "app/files/jpeg_encoder.h"
 #include "app/files/picture_loader.h"
+#include "app/files/thumb_list.h"
 #include "app/res/version.h"
 #include "app/shell/core/live_view.h"
 #include "app/shell/core/settings_file.h"
@@ -262,5 +263,21 @@ int RunMeasure(const CMeasureOptions& options, const CCliOutput& out)
         if (!AppendResultsCsv(options.szCsv.c_str(), table, options.bJapanese, &szError))
             return Fail(out, szError);
     }
+    return CLI_OK;
+}
+
+int RunThumbnails(const std::string& szFolder, const CCliOutput& out)
+{
+    // The same three steps as the window's rebuild of the folder and its write at exit.
+    CThumbList thumbs;
+    const std::string szCache = ThumbCachePath(szFolder);
+    thumbs.ReadCache(szCache);
+    const int nMade = thumbs.ScanFolder(szFolder);
+    if (nMade < 0)
+        return Fail(out, "cannot read the folder " + szFolder);
+    // An empty folder writes no cache (and deletes an old one): not a failure.
+    if (thumbs.WriteCache(szCache) == 0 && thumbs.Count() > 0)
+        return Fail(out, "cannot write " + szCache);
+    std::fprintf(out.pOut, "thumbnails=%d cached=%d made=%d\n", thumbs.Count(), thumbs.Count() - nMade, nMade);
     return CLI_OK;
 }

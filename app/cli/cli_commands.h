@@ -1,6 +1,6 @@
 // The commands of vexilo-cli: camera information, grabbing processed or raw frames,
-// processing a raw mosaic file, re-encoding a picture as JPEG, and measuring on a
-// picture.
+// processing a raw mosaic file, re-encoding a picture as JPEG, measuring on a picture,
+// and building a picture folder's thumbnail cache.
 #pragma once
 
 #include "app/shell/core/camera_backend.h"
@@ -59,3 +59,10 @@ struct CMeasureOptions {
 // when bJapanese); a CSV that cannot be written is a failure, after the rows were printed.
 // A bad measurement line is a usage error naming the line.
 int RunMeasure(const CMeasureOptions& options, const CCliOutput& out);
+
+// Builds or refreshes the thumbnail cache of the picture folder szFolder as the program
+// does at start-up and at its end (ReadCache of szFolder/ThumbNail, ScanFolder,
+// WriteCache) and prints "thumbnails=N cached=C made=M": N thumbnails in the cache now,
+// C of them taken from the old cache, M made by decoding pictures. A folder that cannot
+// be read, or a cache that cannot be written, is a failure.
+int RunThumbnails(const std::string& szFolder, const CCliOutput& out);

@@ -14,7 +14,8 @@ const char* const kUsage =
     "       vexilo-cli grab [--camera usb|sim|none] [--settings DIR] [--frames N] [--raw] -o FILE\n"
     "       vexilo-cli process [--settings DIR] IN OUT\n"
     "       vexilo-cli jpeg IN OUT\n"
-    "       vexilo-cli measure [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] PICTURE [FILE|-]\n";
+    "       vexilo-cli measure [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] PICTURE [FILE|-]\n"
+    "       vexilo-cli thumbnails DIR\n";
 
 int Usage(const char* szProblem)
 {
@@ -153,6 +154,13 @@ int main(int argc, char* argv[])
         options.szInput = args.positional.size() > 1 ? args.positional[1] : "-";
         options.szCsv = args.szCsv;
         return RunMeasure(options, out);
+    }
+    if (command == "thumbnails") {
+        if (args.positional.size() != 1 || !args.szSettings.empty() || !args.szCamera.empty() ||
+            !args.szOutput.empty() || args.bRaw || !args.szFrames.empty() || !args.szCalib.empty() ||
+            !args.szLang.empty() || !args.szCsv.empty())
+            return Usage("thumbnails takes DIR");
+        return RunThumbnails(args.positional[0], out);
     }
     return Usage(("unknown command " + command).c_str());
 }

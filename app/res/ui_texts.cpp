@@ -46,6 +46,15 @@ const CUiText s_StringTable[] = {
     {IDS_CSV_FILTER, "CSV File(*.csv)", "CSVファイル(*.csv)"},
     {IDS_ALL_FILES_FILTER, "All File(*.*)", "全てのファイル(*.*)"},
     {IDS_CSV_NOT_WRITTEN, "The results were not saved.", "計測結果を保存できませんでした。"},
+    // The picture folder's chooser, and its refusal of a folder that cannot be written.
+    {IDS_BROWSE_FOLDER_TITLE, "Please specify a save folder", "フォルダを選択して下さい"},
+    {IDS_FOLDER_NOT_WRITABLE, "Pictures cannot be saved in this folder. Please choose another one.",
+     "このフォルダには画像を保存できません。別のフォルダを選択して下さい。"},
+    // The thumbnail dialog's title and the thumbnails' popup menu.
+    {IDS_THUMBNAIL_TITLE, "Thumbnail", "サムネイル"},
+    {ID_THUMB_REMOVE, "Remove", "削除"},
+    {ID_THUMB_OPEN, "Open", "開く"},
+    {ID_THUMB_TRASH, "Trash box", "ゴミ箱"},
     // The integer and number fields' messages when a text is no integer or number.
     {IDP_PARSE_INT, "Please enter an integer.", "整数を入力してください。"},
     {IDP_PARSE_REAL, "Please enter a number.", "数字を入力してください。"},

@@ -73,5 +73,13 @@ constexpr int IDS_CSV_SAVE_TITLE = 2001;
 constexpr int IDS_CSV_FILTER = 2002;
 constexpr int IDS_ALL_FILES_FILTER = 2003;
 constexpr int IDS_CSV_NOT_WRITTEN = 2004;
+// The picture folder's chooser and its refusal of a folder that cannot be written.
+constexpr int IDS_BROWSE_FOLDER_TITLE = 2005;
+constexpr int IDS_FOLDER_NOT_WRITABLE = 2006;
+// The thumbnail dialog's title (template 147) and the thumbnails' popup menu (146).
+constexpr int IDS_THUMBNAIL_TITLE = 147;
+constexpr int ID_THUMB_REMOVE = 32779;
+constexpr int ID_THUMB_OPEN = 32780;
+constexpr int ID_THUMB_TRASH = 32781;
 constexpr int IDP_PARSE_INT = 0xF110;  // an integer field holds no integer
 constexpr int IDP_PARSE_REAL = 0xF113; // a number field holds no number

@@ -1,7 +1,7 @@
 #include "app/shell/ui_artwork.h"
 
 #include "app/res/resources.h"
-#include "app/shell/dib_qimage.h"
+#include "app/dialogs/dib_qimage.h"
 #include "platform/log.h"
 
 #include <QPixmap>

@@ -57,6 +57,9 @@ void CViewerControls::Create(QWidget* pWindow, const QImage& panelSheet, const Q
             break;
         case EControlKind::GroupBox:
             pWidget = new QGroupBox(Caption(nId), pWindow);
+            // The strip's thumbnails are the window's: their clicks go to it.
+            if (nId == IDC_STRIP_GROUP)
+                pWidget->setAttribute(Qt::WA_TransparentForMouseEvents);
             break;
         case EControlKind::PanelButton:
         case EControlKind::ToggleButton: {

@@ -83,6 +83,8 @@ void CViewerDlg::CreateControls()
     connect(m_Controls.m_cbZoom, &QComboBox::currentIndexChanged, this, [this] { OnZoomChanged(); });
     connect(m_Controls.m_sbStrip, &QScrollBar::actionTriggered, this,
             [this](int nAction) { OnStripScrollAction(nAction); });
+    connect(m_Controls.m_sbStrip, &QScrollBar::valueChanged, this,
+            [this] { update(GetDlgItem(IDC_STRIP_GROUP)->geometry()); });
     connect(m_Controls.m_cbCalib, &QComboBox::currentIndexChanged, this, [this] { OnCalibSelChange(); });
     // The dialog's end arrives like a posted message, after the dialog has closed.
     connect(&m_CalibDlg, &CCalibDlg::DialogDone, this, &CViewerDlg::OnDialogDone, Qt::QueuedConnection);
@@ -91,7 +93,8 @@ void CViewerDlg::CreateControls()
         {IDC_LIVE, &CViewerDlg::OnLive},                {IDC_WB, &CViewerDlg::OnWhiteBalance},
         {IDC_CALIB, &CViewerDlg::OnCalib},             {IDC_DELETE, &CViewerDlg::OnDeleteResults},
         {IDC_CLEAR, &CViewerDlg::OnClearResults},      {IDC_COLOR, &CViewerDlg::OnColor},
-        {IDC_CSV, &CViewerDlg::OnExportCsv},           {IDC_SCALE, &CViewerDlg::OnScale}};
+        {IDC_CSV, &CViewerDlg::OnExportCsv},           {IDC_SCALE, &CViewerDlg::OnScale},
+        {IDC_THUMB, &CViewerDlg::OnThumbnails},        {IDC_DIR, &CViewerDlg::ChangePictureFolder}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
     for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE}) {
@@ -149,6 +152,7 @@ void CViewerDlg::LoadSettings()
     view.offsets = CScrollOffsets{settings.m_Bai_X, settings.m_Bai_Y};
     m_LiveView.SetView(view);
     m_Art.DecodePictures();
+    RebuildPictureFolder();
 }
 
 void CViewerDlg::SaveSettings()
@@ -225,6 +229,7 @@ void CViewerDlg::OnDestroy()
     // nothing it changes (white-balance gains, exposure) can be half-written into the file.
     m_LiveView.Close();
     SaveSettings();
+    LeavePictureFolder(true);
 }
 
 void CViewerDlg::timerEvent(QTimerEvent* pEvent)
@@ -239,6 +244,7 @@ void CViewerDlg::OnTimer()
 {
     m_LiveView.Tick(timeGetTime());
     setWindowTitle(QString::fromUtf8(m_LiveView.TitleText()));
+    TakeFinishedThumbnails();
     if (m_bRepaintAll) {
         update();
         m_bRepaintAll = 0;
@@ -260,6 +266,7 @@ void CViewerDlg::paintEvent(QPaintEvent* pEvent)
         }
     }
     PaintView(painter);
+    PaintStrip(painter);
 }
 
 // ---------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include "app/calib/results_table.h"
 #include "app/dialogs/calib_dlg.h"
 #include "app/dialogs/scale_dlg.h"
+#include "app/files/thumb_maker.h"
+#include "app/files/thumb_strip.h"
 #include "app/measure/measure_mouse.h"
 #include "app/shell/core/live_view.h"
 #include "app/shell/core/settings_file.h"
@@ -44,6 +46,7 @@ public:
     const CLiveView& LiveView() const { return m_LiveView; }
     const CCalibList& CalibList() const { return m_CalibList; }
     const CMeasureList& MeasureList() const { return m_Measure.m_MeasureList; }
+    const CThumbList& Thumbs() const { return m_Thumbs; }
     CViewerSettings Settings() const { return m_Settings.Snapshot(); }
 
     // LIVE: freezes the live view (camera stopped, last frame kept) or resumes it.
@@ -62,6 +65,15 @@ public:
     void OnColor();
     // CSV: appends the results list to a file the user chooses.
     void OnExportCsv();
+    // THUMB: the thumbnail dialog; the picture chosen in it is opened.
+    void OnThumbnails();
+    // DIR: another picture folder, chosen among those that can take pictures.
+    void ChangePictureFolder();
+    // Picture nIndex of the folder: opened into the frozen view, deleted, or moved to the
+    // trash (its thumbnail goes in each case).
+    void OpenPicture(int nIndex);
+    void RemovePicture(int nIndex);
+    void TrashPicture(int nIndex);
     // Scale: opens the scale bar's dialog, unless it is open.
     void OnScale();
     // The scale bar changed (dialog or drag): stored, shown to the open dialog, drawn.
@@ -98,6 +110,17 @@ private:
     void OnDialogDone(int nResult);
     void RecalcMeasurements();
     void ShowResults();
+
+    // The picture folder's thumbnails (viewer_dlg_thumbs.cpp).
+    void RebuildPictureFolder();
+    void LeavePictureFolder(bool bComplete);
+    void TakeFinishedThumbnails();
+    void PaintStrip(QPainter& painter);
+    // A mouse event on the strip; false when it is not the strip's.
+    bool OnStripMouse(QMouseEvent* pEvent);
+    void ShowThumbMenu(int nIndex, const QPoint& globalPoint);
+    void DropPicture(int nIndex);
+    QString BrowseFolder();
 
     // Layout of the view, the panel and the strip (viewer_dlg_layout.cpp).
     void OnSize();
@@ -137,12 +160,14 @@ private:
     CViewMouse m_ViewMouse;
     CCalibDlg m_CalibDlg;
     CScaleDlg m_ScaleDlg;
+    CThumbList m_Thumbs;
+    CThumbMaker m_ThumbMaker; // after the list it fills: stops first
+    CStripDrag m_StripDrag;
 
     int m_bPanelVisible = 1;
     int m_bThumbVisible = 1;
     int m_bRepaintAll = 0;
     int m_bSaveOverlay = 0;
-    int m_nThumbCount = 0;
     int m_nUiTimerId = 0;
     std::uint64_t m_nShownResults = ~std::uint64_t{0}; // the results' revision the list shows
     bool m_bPlacementRestored = false;

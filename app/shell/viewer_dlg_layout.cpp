@@ -4,7 +4,7 @@
 
 #include "app/calib/calib_drag.h"
 #include "app/shell/core/main_window_template.h"
-#include "app/shell/dib_qimage.h"
+#include "app/dialogs/dib_qimage.h"
 #include "app/measure/measure_overlay.h"
 #include "app/res/ui_texts.h"
 #include "app/shell/qt_canvas.h"
@@ -102,7 +102,7 @@ void CViewerDlg::OnStripToggle()
 void CViewerDlg::UpdateThumbScrollRange()
 {
     const QWidget* pGroup = GetDlgItem(IDC_STRIP_GROUP);
-    const CThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_nThumbCount, m_bThumbVisible != 0);
+    const CThumbScrollRange range = ComputeThumbScrollRange(pGroup->width(), m_Thumbs.Count(), m_bThumbVisible != 0);
     m_Controls.m_sbStrip->setVisible(range.bShow);
     // The range 0..nMax with a page of nPage lets the thumb reach nMax - nPage + 1.
     m_Controls.m_sbStrip->setRange(0, std::max(0, range.nMax - range.nPage + 1));

@@ -14,6 +14,8 @@ POINT ToPoint(const QPoint& point) { return POINT{point.x(), point.y()}; }
 
 void CViewerDlg::mousePressEvent(QMouseEvent* pEvent)
 {
+    if (OnStripMouse(pEvent))
+        return;
     if (pEvent->button() == Qt::LeftButton)
         OnLButtonDown(pEvent->position().toPoint());
     else if (pEvent->button() == Qt::RightButton)
@@ -23,6 +25,8 @@ void CViewerDlg::mousePressEvent(QMouseEvent* pEvent)
 
 void CViewerDlg::mouseReleaseEvent(QMouseEvent* pEvent)
 {
+    if (OnStripMouse(pEvent))
+        return;
     if (pEvent->button() == Qt::LeftButton)
         OnLButtonUp(pEvent->position().toPoint());
     else if (pEvent->button() == Qt::RightButton)
@@ -32,6 +36,8 @@ void CViewerDlg::mouseReleaseEvent(QMouseEvent* pEvent)
 
 void CViewerDlg::mouseDoubleClickEvent(QMouseEvent* pEvent)
 {
+    if (OnStripMouse(pEvent))
+        return;
     if (pEvent->button() == Qt::LeftButton)
         OnLButtonDblClk(pEvent->position().toPoint());
     QDialog::mouseDoubleClickEvent(pEvent);
@@ -39,6 +45,8 @@ void CViewerDlg::mouseDoubleClickEvent(QMouseEvent* pEvent)
 
 void CViewerDlg::mouseMoveEvent(QMouseEvent* pEvent)
 {
+    if (OnStripMouse(pEvent))
+        return;
     OnMouseMove(pEvent->position().toPoint());
     QDialog::mouseMoveEvent(pEvent);
 }

@@ -1,3 +1,4 @@
+#include "app/files/thumb_strip.h"
 #include "app/shell/core/view_layout.h"
 
 #include <gtest/gtest.h>
@@ -155,4 +156,44 @@ TEST(ViewLayout, ImageToWindowUndoesWindowToImageAtEveryZoom)
         EXPECT_DOUBLE_EQ(px, 100.0) << nZoom;
         EXPECT_DOUBLE_EQ(py, 77.0) << nZoom;
     }
+}
+
+TEST(ThumbStrip, ItemsShowFromTheScrollPositionAndAPointHitsOne)
+{
+    const RECT rcFrame{7, 500, 607, 650}; // 600 wide: (600 - 8) / 146 + 1 = 5 shown
+    const CStripSpan span = StripSpan(rcFrame, 2, 10);
+    EXPECT_EQ(span.nFirst, 2);
+    EXPECT_EQ(span.nLast, 7);
+    EXPECT_EQ(StripSpan(rcFrame, 8, 10).nLast, 10) << "limited by the count";
+    // The fourth thumbnail of a strip scrolled to 2 is item 5.
+    const RECT rcFourth = StripCell(rcFrame, 2, 5);
+    EXPECT_EQ(rcFourth.left, 7 + 8 + 3 * 146);
+    EXPECT_EQ(rcFourth.top, 514);
+    EXPECT_EQ(StripHitTest(rcFrame, 2, 10, POINT{rcFourth.left + 70, rcFourth.top + 50}), 5);
+    EXPECT_EQ(StripHitTest(rcFrame, 2, 10, POINT{rcFourth.right + 2, rcFourth.top + 50}), -1) << "the gap";
+    EXPECT_EQ(StripHitTest(rcFrame, 2, 4, POINT{rcFourth.left + 70, rcFourth.top + 50}), -1) << "no such item";
+
+    CStripDrag drag;
+    drag.Begin(400);
+    EXPECT_EQ(drag.Move(300), 0) << "within one pitch";
+    EXPECT_EQ(drag.Move(250), 1) << "150 pixels to the left: one forwards";
+    EXPECT_EQ(drag.Move(397), -1);
+    drag.End();
+    EXPECT_EQ(drag.Move(0), 0);
+}
+
+TEST(ThumbStrip, TheDialogsGridAndItsScrollRange)
+{
+    const CThumbGrid grid = ThumbGridOf(800, 600);
+    EXPECT_EQ(grid.nColumns, 5);
+    EXPECT_EQ(grid.nRows, 5);
+    const CGridScrollRange range = GridScrollRange(grid, 30);
+    EXPECT_TRUE(range.bEnabled);
+    EXPECT_EQ(range.nMax, 2);
+    EXPECT_FALSE(GridScrollRange(grid, 25).bEnabled);
+    const RECT rcCell = GridCell(grid, 1, 7); // second row of the whole, first shown
+    EXPECT_EQ(rcCell.left, 2 * 150 + 6);
+    EXPECT_EQ(rcCell.top, 10);
+    EXPECT_EQ(GridHitTest(grid, 1, 30, POINT{rcCell.left + 1, rcCell.top + 1}), 7);
+    EXPECT_EQ(GridHitTest(grid, 1, 6, POINT{rcCell.left + 1, rcCell.top + 1}), -1);
 }

@@ -1,5 +1,6 @@
 // LoadPicture and the whole-file reader: BMP variants and JPEG kinds upright at 24 bits,
-// drawing into an existing picture, and broken files of every sort.
+// drawing into an existing picture, broken files of every sort, and files loading
+// byte for byte as their contents do from memory.
 #include "app/files/picture_loader.h"
 
 #include "platform/read_whole_file.h"
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -47,6 +49,66 @@ Bytes Bgr(const CDibImage& image, int x, int y)
 }
 
 const RGBQUAD RED{0, 0, 255, 0}, GREEN{0, 255, 0, 0}, BLUE{255, 0, 0, 0};
+
+// n random bytes, the same for the same seed.
+Bytes Noise(std::size_t n, unsigned nSeed)
+{
+    std::mt19937 random(nSeed);
+    Bytes out(n);
+    for (BYTE& b : out)
+        b = static_cast<BYTE>(random());
+    return out;
+}
+
+// nHeight stored rows of random bytes, padding included, of a 24-bit bitmap.
+std::vector<Bytes> NoiseRows(int nWidth, int nHeight)
+{
+    std::vector<Bytes> rows;
+    for (int i = 0; i < nHeight; ++i)
+        rows.push_back(Noise((3 * static_cast<std::size_t>(nWidth) + 3) & ~std::size_t{3}, 100 * nWidth + i));
+    return rows;
+}
+
+void SetDword(Bytes& bytes, std::size_t nAt, DWORD dwValue)
+{
+    std::memcpy(bytes.data() + nAt, &dwValue, sizeof(dwValue));
+}
+
+// Same result, and if loaded, the same header, colour table and pixel memory.
+void ExpectSameLoad(int nResult, const CDibImage& image, int nExpected, const CDibImage& expected,
+                    const std::string& strWhat)
+{
+    ASSERT_EQ(nExpected, nResult) << strWhat;
+    ASSERT_EQ(expected.IsCreated(), image.IsCreated()) << strWhat;
+    if (!expected.IsCreated())
+        return;
+    ASSERT_EQ(expected.Stride() * expected.Height(), image.Stride() * image.Height()) << strWhat;
+    EXPECT_EQ(0, std::memcmp(&expected.Header(), &image.Header(), sizeof(BITMAPINFOHEADER))) << strWhat;
+    EXPECT_EQ(0, std::memcmp(expected.ColorTable(), image.ColorTable(), 256 * sizeof(RGBQUAD))) << strWhat;
+    EXPECT_EQ(0, std::memcmp(expected.Bits(), image.Bits(), std::size_t(expected.Stride()) * expected.Height()))
+        << strWhat;
+}
+
+// LoadPicture of the bytes as a file against LoadPictureFromMemory of them, into an empty
+// picture and into existing 8-bit and 24-bit ones.
+void ExpectFileLoadsAsMemory(const CTempFolder& folder, const Bytes& bytes, const std::string& strWhat)
+{
+    const std::string strPath = folder.File("picture");
+    std::filesystem::remove(strPath); // a new file: rewriting one in place can wait for the disk
+    WriteBytes(strPath, bytes);
+    for (const int nBitCount : {0, 8, 24}) {
+        CDibImage fromFile, fromMemory;
+        if (nBitCount != 0) {
+            ASSERT_TRUE(fromFile.Create(7, 2, nBitCount));
+            fromFile.Fill(nullptr, RGB(200, 100, 50));
+            ASSERT_TRUE(fromMemory.CreateLike(&fromFile));
+            fromMemory.BlitFrom(fromFile, nullptr, 0, 0);
+        }
+        const int nExpected = LoadPictureFromMemory(fromMemory, bytes.data(), bytes.size());
+        ExpectSameLoad(LoadPicture(fromFile, strPath.c_str()), fromFile, nExpected, fromMemory,
+                       strWhat + " into " + std::to_string(nBitCount) + " bits");
+    }
+}
 
 } // namespace
 
@@ -149,6 +211,53 @@ TEST(LoadPicture, BrokenFilesNeverCrashNorLoadAsSomething)
         EXPECT_EQ(nResult == 1, image.IsCreated() && image.BitCount() == 24) << strName;
     }
     EXPECT_GE(nFiles, 20);
+}
+
+TEST(LoadPicture, FilesLoadByteForByteAsTheirContentsFromMemory)
+{
+    CTempFolder folder;
+    // 24-bit files, read straight into the picture: random padding bytes, which a
+    // picture keeps zero, odd and even heights, bottom-up and top-down.
+    for (const int nWidth : {1, 2, 3, 4, 5})
+        for (const int nHeight : {1, 2, 3, -1, -2, -3}) {
+            const Bytes file = BmpFile(nWidth, nHeight, 24, NoiseRows(nWidth, std::abs(nHeight)));
+            CDibImage image;
+            EXPECT_EQ(1, LoadBytes(image, file));
+            ExpectFileLoadsAsMemory(folder, file, std::to_string(nWidth) + " x " + std::to_string(nHeight));
+        }
+
+    const Bytes plain = BmpFile(5, 3, 24, NoiseRows(5, 3));
+    std::vector<std::pair<std::string, Bytes>> variants;
+    variants.emplace_back("a colour table", BmpFile(5, 3, 24, NoiseRows(5, 3), {RED, GREEN, BLUE}));
+    variants.emplace_back("a gap before the rows", plain);
+    variants.back().second.insert(variants.back().second.begin() + 54, 10, 0xEE);
+    SetDword(variants.back().second, 10, 64);
+    variants.emplace_back("a pixel offset inside the header", plain);
+    SetDword(variants.back().second, 10, 20);
+    variants.emplace_back("a pixel offset past the end", plain);
+    SetDword(variants.back().second, 10, 100000);
+    variants.emplace_back("a 124-byte header", plain);
+    variants.back().second.insert(variants.back().second.begin() + 54, 84, 0);
+    SetDword(variants.back().second, 14, 124);
+    SetDword(variants.back().second, 10, 138);
+    variants.emplace_back("bytes after the rows", plain);
+    variants.back().second.insert(variants.back().second.end(), {1, 2, 3, 4, 5});
+    variants.emplace_back("8 bits", BmpFile(3, 2, 8, {{0, 1, 2}, {2, 7, 0}}, {RED, GREEN, BLUE}));
+    variants.emplace_back("bit fields", BmpFile(2, 2, 16, {{0x1F, 0x00, 0x00, 0xF8}, {0x00, 0xF8, 0xE0, 0x07}}, {},
+                                                {0xF800, 0x07E0, 0x001F}));
+    variants.emplace_back("run-length compression", plain);
+    variants.back().second[30] = 1; // BI_RLE8
+    for (const auto& [strWhat, file] : variants)
+        ExpectFileLoadsAsMemory(folder, file, strWhat);
+
+    // Short files: every length of a bottom-up and of a top-down one.
+    for (const Bytes& whole : {plain, BmpFile(3, -3, 24, NoiseRows(3, 3), {BLUE})})
+        for (std::size_t nSize = 0; nSize <= whole.size(); ++nSize)
+            ExpectFileLoadsAsMemory(folder, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(nSize)),
+                                    std::to_string(nSize) + " of " + std::to_string(whole.size()) + " bytes");
+
+    for (const auto& entry : std::filesystem::directory_iterator(VEXILO_FILES_CORPUS))
+        ExpectFileLoadsAsMemory(folder, ReadBytes(entry.path().string()), entry.path().filename().string());
 }
 
 TEST(ReadWholeFile, HoldsTheWholeFileUntilReset)

@@ -1,5 +1,6 @@
-// Tests of the whole-file reader's failure kinds and of the descriptor owner: a missing
-// file is told from one that cannot be read, nothing blocks, and a descriptor is closed
+// Tests of the whole-file reader's failure kinds, of reading parts of a file, and of the
+// descriptor owner: a missing file is told from one that cannot be read, nothing blocks,
+// a file that changes after it was opened is noticed, and a descriptor is closed
 // exactly once.
 #include "platform/read_whole_file.h"
 #include "platform/unique_fd.h"
@@ -71,6 +72,41 @@ TEST_F(ReadWholeFileTest, RefusesAFileWhoseContentsDoNotMatchItsSize)
     EXPECT_FALSE(file.IsRead());
     EXPECT_FALSE(file.IsMissing());
     EXPECT_EQ(file.Size(), 0u);
+}
+
+TEST_F(ReadWholeFileTest, PartsComeFromTheFileAsItWasWhenOpened)
+{
+    const std::string strData = Path("data");
+    std::ofstream(strData, std::ios::binary) << "0123456789";
+    CReadFileParts file;
+    EXPECT_FALSE(file.Open(Path("absent").c_str(), 100));
+    EXPECT_TRUE(file.IsMissing());
+    EXPECT_FALSE(file.Open(m_dir.c_str(), 100));
+    EXPECT_FALSE(file.IsMissing());
+    EXPECT_FALSE(file.Open(strData.c_str(), 9)) << "larger than allowed";
+    EXPECT_FALSE(file.ReadAt(0, nullptr, 0)) << "nothing open";
+    EXPECT_FALSE(file.EndsAtSize());
+
+    ASSERT_TRUE(file.Open(strData.c_str(), 10));
+    EXPECT_EQ(file.Size(), 10u);
+    char parts[11] = {};
+    ASSERT_TRUE(file.ReadAt(7, reinterpret_cast<BYTE*>(parts), 3));
+    ASSERT_TRUE(file.ReadAt(0, reinterpret_cast<BYTE*>(parts) + 3, 2));
+    EXPECT_STREQ(parts, "78901");
+    EXPECT_FALSE(file.ReadAt(8, reinterpret_cast<BYTE*>(parts), 3)) << "past the end";
+    EXPECT_TRUE(file.EndsAtSize());
+
+    std::ofstream(strData, std::ios::binary | std::ios::app) << "X";
+    EXPECT_FALSE(file.EndsAtSize()) << "grown since it was opened";
+    fs::resize_file(strData, 9);
+    EXPECT_FALSE(file.EndsAtSize()) << "shrunk since it was opened";
+    fs::resize_file(strData, 10);
+    EXPECT_TRUE(file.EndsAtSize());
+
+    std::ofstream(Path("empty"), std::ios::binary).flush();
+    ASSERT_TRUE(file.Open(Path("empty").c_str(), 10));
+    EXPECT_TRUE(file.ReadAt(0, nullptr, 0));
+    EXPECT_TRUE(file.EndsAtSize());
 }
 
 TEST(UniqueFd, ClosesItsDescriptorExactlyOnce)

@@ -1,6 +1,6 @@
 // The live view with the simulated camera, on Qt's offscreen platform.
 #include "app/shell/core/camera_backend.h"
-#include "app/shell/dib_qimage.h"
+#include "app/dialogs/dib_qimage.h"
 #include "app/shell/core/main_window_template.h"
 #include "app/shell/viewer_dlg.h"
 

@@ -2,6 +2,7 @@
 // figures of the title line.
 #include "app/shell/core/live_view.h"
 
+#include "app/files/picture_loader.h"
 #include "app/shell/core/live_camera.h"
 #include "app/shell/core/view_render.h"
 #include "platform/clock.h"
@@ -112,6 +113,21 @@ void CLiveView::Resume()
     ActivateCamera();
     StartDisplayThread();
     m_bFrozen = 0;
+}
+
+bool CLiveView::LoadShownPicture(const char* szPath)
+{
+    if (IsDisplayThreadRunning()) {
+        LogLine(ELogCategory::Files, "%s not opened: the live view still runs", szPath);
+        return false;
+    }
+    CDibImage& shown = m_Settings.Read(IsColorPictureShown) ? m_ColorImage : m_RawImage;
+    shown.Destroy();
+    if (LoadPicture(shown, szPath) == 0) {
+        LogLine(ELogCategory::Files, "%s cannot be opened as a picture", szPath);
+        return false;
+    }
+    return true;
 }
 
 int CLiveView::Close()

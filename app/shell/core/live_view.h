@@ -87,6 +87,11 @@ public:
     // StopCapture answered.
     int Close();
     bool IsFrozen() const { return m_bFrozen != 0; }
+    // Opening a picture file into a frozen view: the picture the view shows (the colour
+    // or the raw one, by the settings) is replaced by the file's picture at its own size
+    // in 24 bits. false, with that picture empty, when the file cannot be loaded, and
+    // without touching it while a display thread runs.
+    bool LoadShownPicture(const char* szPath);
 
     // ---- UI thread: heartbeat, view and what to show ----
 

@@ -1,4 +1,4 @@
-#include "app/shell/dib_qimage.h"
+#include "app/dialogs/dib_qimage.h"
 
 #include "app/imaging/dib_image.h"
 
