@@ -1,16 +1,19 @@
 // Picture files: our JPEG encoder beside libjpeg-turbo's encoder (4:2:0, quality 50,
-// whose tables equal ours) on the same picture in the same run, saving to a file, and
-// loading BMP and JPEG files.
+// whose tables equal ours) on the same picture in the same run, saving to a file,
+// loading BMP and JPEG files, and loading a BMP file beside copying its bytes.
 #include "app/files/bmp_writer.h"
 #include "app/files/jpeg_encoder.h"
 #include "app/files/picture_loader.h"
+#include "platform/read_whole_file.h"
 #include "tests/files/synthetic_picture.h"
 
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -154,5 +157,53 @@ void BM_LoadPictureJpeg(benchmark::State& state)
     LoadFile(state, strPath);
 }
 BENCHMARK(BM_LoadPictureJpeg)->Args({640, 480})->Args({1280, 1024})->Unit(benchmark::kMillisecond);
+
+// A BMP file of the natural picture, range(0) x range(1) at range(2) bits per pixel (8:
+// its green channel as grey levels with the grey colour table).
+std::string WriteBmpOfBits(const benchmark::State& state)
+{
+    const int nWidth = static_cast<int>(state.range(0));
+    const int nHeight = static_cast<int>(state.range(1));
+    CDibImage image;
+    DrawNaturalPicture(image, nWidth, nHeight);
+    if (state.range(2) == 8) {
+        CDibImage grey;
+        grey.Create(nWidth, nHeight, 8);
+        for (int y = 0; y < nHeight; ++y)
+            for (int x = 0; x < nWidth; ++x)
+                grey.Bits()[y * grey.Stride() + x] = image.Bits()[y * image.Stride() + 3 * x + 1];
+        image = std::move(grey);
+    }
+    const std::string strPath = TempPath(".bmp");
+    WriteBmp(image, strPath.c_str());
+    return strPath;
+}
+
+// LoadPicture of a 24-bit and an 8-bit BMP file, each into a new picture as the
+// thumbnail list does, beside BM_CopyBmpFileBytes of the same file. Compare them run
+// alone (--benchmark_filter) too: what fresh memory costs depends on the heap that the
+// benchmarks before have left (see LoadBmpRowsDirectly in picture_loader.cpp).
+void BM_LoadBmpOfBits(benchmark::State& state)
+{
+    LoadFile(state, WriteBmpOfBits(state));
+}
+BENCHMARK(BM_LoadBmpOfBits)->Args({640, 480, 24})->Args({640, 480, 8})->Unit(benchmark::kMillisecond);
+
+// The least any loader of the same file has to do: read the whole file into memory and
+// copy its bytes into a buffer of the loaded picture's size (allocated once).
+void BM_CopyBmpFileBytes(benchmark::State& state)
+{
+    const std::string strPath = WriteBmpOfBits(state);
+    const std::size_t nPictureBytes = static_cast<std::size_t>((3 * state.range(0) + 3) & ~3) * state.range(1);
+    const std::unique_ptr<BYTE[]> pPicture = std::make_unique<BYTE[]>(nPictureBytes);
+    for (auto _ : state) {
+        const CReadWholeFile file(strPath.c_str());
+        std::memcpy(pPicture.get(), file.Start(), std::min(file.Size(), nPictureBytes));
+        benchmark::DoNotOptimize(pPicture.get());
+    }
+    std::remove(strPath.c_str());
+    state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
+}
+BENCHMARK(BM_CopyBmpFileBytes)->Args({640, 480, 24})->Args({640, 480, 8})->Unit(benchmark::kMillisecond);
 
 } // namespace

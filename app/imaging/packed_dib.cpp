@@ -46,12 +46,28 @@ BYTE CPackedDib::CChannel::Extract(DWORD dwPixel) const
 
 bool CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelOffset)
 {
+    if (!ParseHead(pData, nSize, nSize, nPixelOffset))
+        return false;
+    m_pHeaderInData = reinterpret_cast<const BITMAPINFOHEADER*>(pData);
+    m_pTable = m_nColorCount > 0 ? reinterpret_cast<const RGBQUAD*>(pData + m_nTableOffset) : nullptr;
+    m_pPixels = pData + m_nPixelOffset;
+    if (IsIndexed()) {
+        for (int i = 0; i < m_nColorCount && i < 256; ++i) {
+            const BYTE entry[4] = {m_pTable[i].rgbBlue, m_pTable[i].rgbGreen, m_pTable[i].rgbRed, 0};
+            std::memcpy(&m_IndexColors[i], entry, sizeof(entry));
+        }
+    }
+    return true;
+}
+
+bool CPackedDib::ParseHead(const BYTE* pHead, std::size_t nHeadBytes, std::size_t nSize, std::size_t nPixelOffset)
+{
     *this = CPackedDib{};
-    if (pData == nullptr || nSize < INFO_HEADER_SIZE)
+    if (pHead == nullptr || nSize < INFO_HEADER_SIZE || nHeadBytes < INFO_HEADER_SIZE || nHeadBytes > nSize)
         return false;
 
     BITMAPINFOHEADER header;
-    std::memcpy(&header, pData, INFO_HEADER_SIZE);
+    std::memcpy(&header, pHead, INFO_HEADER_SIZE);
     if (header.biSize < INFO_HEADER_SIZE || header.biSize > nSize)
         return false;
     if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN)
@@ -76,13 +92,16 @@ bool CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelO
     std::uint64_t nTableStart = header.biSize;
     DWORD dwRed = 0, dwGreen = 0, dwBlue = 0;
     if (header.biCompression == BI_BITFIELDS) {
-        const BYTE* pMasks = pData + INFO_HEADER_SIZE;
+        std::uint64_t nMasksAt = INFO_HEADER_SIZE;
         if (header.biSize < HEADER_WITH_MASKS_SIZE) {
             if (nTableStart + MASKS_SIZE > nSize)
                 return false;
-            pMasks = pData + header.biSize;
+            nMasksAt = header.biSize;
             nTableStart += MASKS_SIZE;
         }
+        if (nMasksAt + MASKS_SIZE > nHeadBytes)
+            return false; // only when the head is not the whole bitmap
+        const BYTE* pMasks = pHead + nMasksAt;
         dwRed = ReadDword(pMasks);
         dwGreen = ReadDword(pMasks + 4);
         dwBlue = ReadDword(pMasks + 8);
@@ -107,10 +126,9 @@ bool CPackedDib::Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelO
         return false;
 
     m_Header = header;
-    m_pHeaderInData = reinterpret_cast<const BITMAPINFOHEADER*>(pData);
-    m_pTable = nColors > 0 ? reinterpret_cast<const RGBQUAD*>(pData + nTableStart) : nullptr;
+    m_nTableOffset = static_cast<std::size_t>(nTableStart);
+    m_nPixelOffset = static_cast<std::size_t>(nPixelStart);
     m_nColorCount = static_cast<int>(nColors);
-    m_pPixels = pData + nPixelStart;
     m_nWidth = header.biWidth;
     m_nHeight = static_cast<int>(nHeight);
     m_nBitCount = nBitCount;
@@ -175,5 +193,36 @@ void CPackedDib::ColorAt(const BYTE* pRow, int x, BYTE& nBlue, BYTE& nGreen, BYT
         nRed = m_Red.Extract(dwPixel);
         return;
     }
+    }
+}
+
+void CPackedDib::RowColors(const BYTE* pRow, int nCount, BYTE* pBgr) const
+{
+    if (nCount <= 0)
+        return;
+    switch (m_nBitCount) {
+    case 24:
+        std::memcpy(pBgr, pRow, static_cast<std::size_t>(nCount) * 3);
+        return;
+    case 8: {
+        // Four bytes stored per column, the spare one overwritten by the next column;
+        // the last column gets its three alone, so nothing lands beyond the row.
+        const int nLast = nCount - 1;
+        for (int x = 0; x < nLast; ++x)
+            std::memcpy(pBgr + 3 * static_cast<std::size_t>(x), &m_IndexColors[pRow[x]], 4);
+        std::memcpy(pBgr + 3 * static_cast<std::size_t>(nLast), &m_IndexColors[pRow[nLast]], 3);
+        return;
+    }
+    case 1:
+    case 4:
+        for (int x = 0; x < nCount; ++x)
+            std::memcpy(pBgr + 3 * static_cast<std::size_t>(x), &m_IndexColors[IndexAt(pRow, x)], 3);
+        return;
+    default:
+        for (int x = 0; x < nCount; ++x) {
+            BYTE* pPixel = pBgr + 3 * static_cast<std::size_t>(x);
+            ColorAt(pRow, x, pPixel[0], pPixel[1], pPixel[2]);
+        }
+        return;
     }
 }

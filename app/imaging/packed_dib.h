@@ -16,6 +16,12 @@ public:
     // counted from pData (a file's bfOffBits less the file header); it is used when it
     // lies behind the colour table, else the rows are taken to follow the colour table.
     bool Parse(const BYTE* pData, std::size_t nSize, std::size_t nPixelOffset = 0);
+    // The same checks for a bitmap of nSize bytes of which only the first nHeadBytes are
+    // at hand in pHead, for a caller that reads the rest itself (see PixelOffset); false
+    // also when the header, with its colour masks, does not lie inside the head. Only the
+    // layout is known afterwards: HeaderInData, ColorTable and the pixel access (Row,
+    // IndexAt, ColorAt, RowColors) must not be used.
+    bool ParseHead(const BYTE* pHead, std::size_t nHeadBytes, std::size_t nSize, std::size_t nPixelOffset = 0);
 
     // The first 40 header bytes as stored; HeaderSize() is the full size the header
     // claims (its biSize), all of which lies inside the parsed memory.
@@ -28,6 +34,10 @@ public:
     bool IsTopDown() const { return m_bTopDown; }
     int BitCount() const { return m_nBitCount; }
     bool IsIndexed() const { return m_nBitCount <= 8; }
+    // Where the stored rows start, counted from the start of the parsed memory, and the
+    // bytes of each stored row (padded to 4).
+    std::size_t PixelOffset() const { return m_nPixelOffset; }
+    std::size_t RowBytes() const { return m_nRowBytes; }
 
     // The colour table as stored (entries may be fewer or more than 256).
     const RGBQUAD* ColorTable() const { return m_pTable; }
@@ -39,6 +49,9 @@ public:
     BYTE IndexAt(const BYTE* pRow, int x) const;
     // Colour of column x of a row; indices beyond the colour table give black.
     void ColorAt(const BYTE* pRow, int x, BYTE& nBlue, BYTE& nGreen, BYTE& nRed) const;
+    // Colours of columns 0 .. nCount - 1 of a row as blue, green, red triples into pBgr
+    // (3 * nCount bytes), exactly as ColorAt gives them, a whole row at a time.
+    void RowColors(const BYTE* pRow, int nCount, BYTE* pBgr) const;
 
 private:
     struct CChannel {
@@ -53,6 +66,11 @@ private:
     const BITMAPINFOHEADER* m_pHeaderInData = nullptr;
     const RGBQUAD* m_pTable = nullptr;
     const BYTE* m_pPixels = nullptr;
+    std::size_t m_nTableOffset = 0;
+    std::size_t m_nPixelOffset = 0;
+    // Colour of each index as blue, green, red and a spare byte (indexed bitmaps,
+    // filled by Parse): the table's entry, black beyond the table.
+    DWORD m_IndexColors[256]{};
     int m_nColorCount = 0;
     int m_nWidth = 0;
     int m_nHeight = 0;

@@ -1,10 +1,13 @@
-// CDibImage::SetDibBits and LoadFromBmpMemory: packed bitmaps of every kind, bounds checks.
+// CDibImage::SetDibBits and LoadFromBmpMemory: packed bitmaps of every kind, bounds
+// checks; CPackedDib's whole-row colours and its layout from the head alone.
 #include "app/imaging/dib_image.h"
+#include "app/imaging/packed_dib.h"
 #include "tests/imaging/picture_access.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -43,6 +46,24 @@ Bytes Pixel(const CDibImage& image, int x, int y)
 
 const RGBQUAD RED{0, 0, 255, 0};
 const RGBQUAD BLUE{255, 0, 0, 0};
+
+// n random bytes, the same for the same seed.
+Bytes Noise(std::size_t n, unsigned nSeed)
+{
+    std::mt19937 random(nSeed);
+    Bytes out(n);
+    for (BYTE& b : out)
+        b = static_cast<BYTE>(random());
+    return out;
+}
+
+std::vector<RGBQUAD> NoiseTable(std::size_t nEntries, unsigned nSeed)
+{
+    const Bytes bytes = Noise(4 * nEntries, nSeed);
+    std::vector<RGBQUAD> table(nEntries);
+    std::memcpy(table.data(), bytes.data(), bytes.size());
+    return table;
+}
 
 } // namespace
 
@@ -170,4 +191,97 @@ TEST(DibImageBits, BmpMemoryNeedsItsSignature)
     EXPECT_FALSE(image.LoadFromBmpMemory(file.data(), 13));
     ASSERT_TRUE(image.LoadFromBmpMemory(file.data(), file.size()));
     EXPECT_EQ((Bytes{1, 2, 3}), Pixel(image, 0, 0));
+}
+
+TEST(PackedDib, RowColorsGiveWhatColorAtGivesColumnByColumn)
+{
+    // Short tables leave most indices past their end (black); 300 entries are more than
+    // any index reaches.
+    const struct {
+        int nBitCount;
+        std::vector<RGBQUAD> table;
+        std::vector<DWORD> masks;
+    } kinds[] = {
+        {1, NoiseTable(1, 1), {}},
+        {4, NoiseTable(5, 2), {}},
+        {8, NoiseTable(3, 3), {}},
+        {8, NoiseTable(300, 4), {}},
+        {16, {}, {}},
+        {16, {}, {0xF800, 0x07E0, 0x001F}},
+        {24, {}, {}},
+        {32, {}, {}},
+        {32, {}, {0x000000FF, 0x0003FF00, 0xFFFC0000}},
+    };
+    for (const auto& kind : kinds) {
+        for (const int nWidth : {1, 2, 3, 5, 8, 13}) {
+            const std::size_t nRowBytes = (static_cast<std::size_t>(kind.nBitCount) * nWidth + 31) / 32 * 4;
+            const Bytes packed =
+                Packed(nWidth, 2, kind.nBitCount, {Noise(nRowBytes, nWidth), Noise(nRowBytes, nWidth + 50)},
+                       kind.table, static_cast<DWORD>(kind.table.size()), kind.masks);
+            CPackedDib dib;
+            ASSERT_TRUE(dib.Parse(packed.data(), packed.size()));
+            for (int y = 0; y < 2; ++y) {
+                Bytes expected(3 * static_cast<std::size_t>(nWidth));
+                for (int x = 0; x < nWidth; ++x)
+                    dib.ColorAt(dib.Row(y), x, expected[3 * x], expected[3 * x + 1], expected[3 * x + 2]);
+                Bytes row(expected.size()); // exactly the row: a store beyond it is caught by ASan
+                dib.RowColors(dib.Row(y), nWidth, row.data());
+                EXPECT_EQ(expected, row) << kind.nBitCount << " bits, " << kind.table.size() << " colours, width "
+                                         << nWidth << ", row " << y;
+            }
+        }
+    }
+}
+
+TEST(PackedDib, HeadAloneGivesTheWholeLayoutOrDeclines)
+{
+    const std::vector<Bytes> rows{Noise(12, 1), Noise(12, 2)};
+    const std::vector<DWORD> masks{0xF800, 0x07E0, 0x001F};
+    struct CCase {
+        Bytes bitmap;
+        std::size_t nPixelOffset;
+        std::size_t nHeadNeeded; // the header and its masks
+    };
+    std::vector<CCase> cases{
+        {Packed(4, 2, 24, rows), 0, 40},
+        {Packed(3, -2, 24, rows, NoiseTable(2, 3), 2), 0, 40}, // top-down, with a table
+        {Packed(2, 2, 8, rows, NoiseTable(3, 4), 3), 0, 40},
+        {Packed(6, 2, 16, rows, {}, 0, masks), 0, 52},
+    };
+    // A gap behind the table, found through the pixel offset.
+    cases.push_back({Packed(4, 2, 24, rows), 52, 40});
+    cases.back().bitmap.insert(cases.back().bitmap.begin() + 40, 12, 0xEE);
+    // A 108-byte header holding its masks.
+    cases.push_back({Packed(3, 2, 32, {Noise(12, 5), Noise(12, 6)}, {}, 0, masks), 0, 52});
+    cases.back().bitmap[0] = 108;
+    cases.back().bitmap.insert(cases.back().bitmap.begin() + 52, 56, 0);
+    // Broken: a row short, a table past the end, a header longer than the data.
+    cases.push_back({Packed(4, 2, 24, rows), 0, 40});
+    cases.back().bitmap.pop_back();
+    cases.push_back({Packed(2, 2, 8, rows, NoiseTable(3, 7), 300), 0, 40});
+    cases.push_back({Packed(4, 2, 24, rows), 0, 40});
+    cases.back().bitmap[0] = 200;
+
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Bytes& bitmap = cases[i].bitmap;
+        CPackedDib whole;
+        const bool bWhole = whole.Parse(bitmap.data(), bitmap.size(), cases[i].nPixelOffset);
+        for (std::size_t nHead = 0; nHead <= bitmap.size(); ++nHead) {
+            const Bytes head(bitmap.begin(), bitmap.begin() + static_cast<std::ptrdiff_t>(nHead)); // only these at hand
+            CPackedDib part;
+            const bool bPart = part.ParseHead(head.data(), nHead, bitmap.size(), cases[i].nPixelOffset);
+            EXPECT_EQ(bWhole && nHead >= cases[i].nHeadNeeded, bPart) << "case " << i << ", head " << nHead;
+            if (bPart && bWhole) {
+                EXPECT_EQ(whole.Width(), part.Width()) << i;
+                EXPECT_EQ(whole.Height(), part.Height()) << i;
+                EXPECT_EQ(whole.IsTopDown(), part.IsTopDown()) << i;
+                EXPECT_EQ(whole.BitCount(), part.BitCount()) << i;
+                EXPECT_EQ(whole.ColorCount(), part.ColorCount()) << i;
+                EXPECT_EQ(whole.RowBytes(), part.RowBytes()) << i;
+                EXPECT_EQ(whole.PixelOffset(), part.PixelOffset()) << i;
+                const int nFirstStored = whole.IsTopDown() ? 0 : whole.Height() - 1;
+                EXPECT_EQ(whole.Row(nFirstStored), bitmap.data() + whole.PixelOffset()) << i;
+            }
+        }
+    }
 }
