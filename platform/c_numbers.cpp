@@ -1,6 +1,7 @@
 #include "platform/c_numbers.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 std::string FormatFixed(double dValue, int nDecimals)
@@ -24,4 +25,12 @@ double ParseDecimal(const char* szText)
     double dValue = 0.0;
     const auto result = std::from_chars(p, p + std::strlen(p), dValue, std::chars_format::general);
     return result.ec == std::errc() ? dValue : 0.0;
+}
+
+std::string TimeStampName(const std::tm& local, const char* szExtension)
+{
+    char szName[80]; // room for six ints of any size
+    std::snprintf(szName, sizeof szName, "%4d%02d%02d%02d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return szName + std::string(szExtension);
 }

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -126,3 +127,10 @@ bool WriteWholeFile(const char* szPath, const CFileSection* pSections, int nCoun
     return true;
 }
 
+
+std::string FileErrorText(std::string szReason, int nError)
+{
+    if (nError != 0)
+        szReason += ": " + std::error_code(nError, std::generic_category()).message();
+    return szReason;
+}

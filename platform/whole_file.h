@@ -6,6 +6,7 @@
 #include "platform/win_types.h"
 
 #include <cstddef>
+#include <string>
 
 // One run of bytes of a file's contents.
 struct CFileSection {
@@ -20,3 +21,7 @@ struct CFileSection {
 // other than a regular file; whatever was at szPath is then left as it was and no
 // temporary file remains.
 bool WriteWholeFile(const char* szPath, const CFileSection* pSections, int nCount);
+
+// szReason followed by the text of the errno value of a failed file call (0: none
+// known), for messages: "cannot write x.bmp: No space left on device".
+std::string FileErrorText(std::string szReason, int nError);

@@ -4,6 +4,7 @@
 #include "platform/log.h"
 #include "platform/program_folder.h"
 #include "platform/read_whole_file.h"
+#include "platform/c_numbers.h"
 #include "platform/whole_file.h"
 
 #include <algorithm>
@@ -76,14 +77,6 @@ long DecodeUtf8(std::string_view szText)
     return nCode;
 }
 
-// szReason followed by the text of the errno value of the failed call (0: none known).
-std::string WithErrorText(std::string szReason, int nError)
-{
-    if (nError != 0)
-        szReason += ": " + std::error_code(nError, std::generic_category()).message();
-    return szReason;
-}
-
 // AppendResultsCsv without the reporting: false with the reason in szReason.
 bool AppendCsv(const char* szPath, const CResultsTable& table, bool bJapanese, std::string& szReason)
 {
@@ -110,14 +103,14 @@ bool AppendCsv(const char* szPath, const CResultsTable& table, bool bJapanese, s
         if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
             szReason = std::string(szPath) + " is not a file";
         else
-            szReason = WithErrorText(std::string("cannot read the existing file ") + szPath, nError);
+            szReason = FileErrorText(std::string("cannot read the existing file ") + szPath, nError);
         return false;
     }
 
     const CFileSection sections[] = {{old.Start(), old.Size()}, {szExport.data(), szExport.size()}};
     errno = 0;
     if (!WriteWholeFile(szPath, sections, 2)) {
-        szReason = WithErrorText(std::string("cannot write ") + szPath, errno);
+        szReason = FileErrorText(std::string("cannot write ") + szPath, errno);
         return false;
     }
     return true;
@@ -125,13 +118,7 @@ bool AppendCsv(const char* szPath, const CResultsTable& table, bool bJapanese, s
 
 } // namespace
 
-std::string CsvDefaultName(const std::tm& local)
-{
-    char szName[80]; // room for six ints of any size
-    std::snprintf(szName, sizeof szName, "%4d%02d%02d%02d%02d%02d.csv", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return szName;
-}
+std::string CsvDefaultName(const std::tm& local) { return TimeStampName(local, ".csv"); }
 
 std::string CsvResultFolder(const std::string& szSettingsFolder)
 {

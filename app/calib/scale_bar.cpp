@@ -78,6 +78,13 @@ bool operator==(const CScaleData& a, const CScaleData& b)
            a.DragOffset.cx == b.DragOffset.cx && a.DragOffset.cy == b.DragOffset.cy;
 }
 
+void SetScaleCalibration(CScaleData& data, const CCalibEntry& calib)
+{
+    data.MppX = calib.m_dMppX;
+    data.MppY = calib.m_dMppY;
+    data.Unit = calib.m_nUnit;
+}
+
 std::string ScaleBarLabel(const CScaleData& data)
 {
     return FormatFixed(static_cast<double>(data.Size.cx), 2) + UnitText(data.Unit);

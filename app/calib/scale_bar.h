@@ -3,6 +3,7 @@
 // its drag in the picture view, all in picture pixels.
 #pragma once
 
+#include "app/calib/calib_entry.h"
 #include "app/measure/measure_canvas.h"
 #include "platform/win_types.h"
 
@@ -48,6 +49,9 @@ struct CScaleData {
 
 // Field by field (POINT and SIZE have no comparison of their own).
 bool operator==(const CScaleData& a, const CScaleData& b);
+
+// The calibration entry in force gives the bar its factors (MppX, MppY) and its Unit.
+void SetScaleCalibration(CScaleData& data, const CCalibEntry& calib);
 
 // The bar's text, "%.2f%s" of Size.cx and the unit text ("10.00mm"), with a decimal
 // point whatever the locale.

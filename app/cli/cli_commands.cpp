@@ -7,6 +7,7 @@
 #include "app/files/bmp_writer.h"
 #include "app/files/jpeg_encoder.h"
 #include "app/files/picture_loader.h"
+#include "app/files/picture_save.h"
 #include "app/files/thumb_list.h"
 #include "app/res/version.h"
 #include "app/shell/core/live_view.h"
@@ -208,8 +209,13 @@ int RunMeasure(const CMeasureOptions& options, const CCliOutput& out)
         std::fprintf(out.pErr, "vexilo-cli: --calib takes an entry from 0 to 9\n");
         return CLI_USAGE;
     }
+    const int nDrawFormat = options.szDraw.empty() ? 0 : PictureFormatOfPath(options.szDraw);
+    if (!options.szDraw.empty() && nDrawFormat == 0) {
+        std::fprintf(out.pErr, "vexilo-cli: --draw writes a .bmp, .jpg or .jpeg file\n");
+        return CLI_USAGE;
+    }
     CCalibList calibList;
-    LoadSettingsOf(options.szSettingsFolder, &calibList);
+    const CViewerSettings settings = LoadSettingsOf(options.szSettingsFolder, &calibList);
     const CCalibEntry& calib = calibList[options.nCalib];
 
     CDibImage picture;
@@ -261,6 +267,23 @@ int RunMeasure(const CMeasureOptions& options, const CCliOutput& out)
         std::fflush(out.pOut);
         std::string szError;
         if (!AppendResultsCsv(options.szCsv.c_str(), table, options.bJapanese, &szError))
+            return Fail(out, szError);
+    }
+    if (!options.szDraw.empty()) {
+        // Composed as the window saves with TYPE on: the measurements and the scale bar
+        // at the picture's scale, in the overlay's colours.
+        CScaleData scale = settings.m_ScaleData;
+        SetScaleCalibration(scale, calib);
+        CSaveOverlay overlay;
+        overlay.pList = &list;
+        overlay.pScale = &scale;
+        overlay.style.nBaseLineHeight = settings.EV;
+        overlay.style.clrLine = settings.m_clrLine;
+        overlay.style.clrText = settings.m_clrText;
+        overlay.style.bJapanese = options.bJapanese;
+        std::fflush(out.pOut);
+        std::string szError;
+        if (!ComposePicture(options.szDraw.c_str(), picture, nDrawFormat, &overlay, &szError))
             return Fail(out, szError);
     }
     return CLI_OK;

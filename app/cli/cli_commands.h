@@ -51,13 +51,16 @@ struct CMeasureOptions {
     std::string szPicture;
     std::string szInput; // the measurement lines; empty or "-": the standard input
     std::string szCsv;   // empty, or a CSV file the rows are appended to
+    std::string szDraw;  // empty, or a .bmp/.jpg file of the picture with the measurements
 };
 
 // Measures on the picture as the window would with calibration entry nCalib and
 // prints the results list's rows, "No.<TAB>Type<TAB>Result<TAB>Unit", numbered from 0.
 // With szCsv it then appends the same rows as the window's CSV export does (Shift-JIS
 // when bJapanese); a CSV that cannot be written is a failure, after the rows were printed.
-// A bad measurement line is a usage error naming the line.
+// With szDraw it writes the picture as the window saves it with measurement lines (the
+// measurements and, when visible, the scale bar of the settings), BMP or JPEG by the
+// extension. A bad measurement line is a usage error naming the line.
 int RunMeasure(const CMeasureOptions& options, const CCliOutput& out);
 
 // Builds or refreshes the thumbnail cache of the picture folder szFolder as the program

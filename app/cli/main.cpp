@@ -14,7 +14,8 @@ const char* const kUsage =
     "       vexilo-cli grab [--camera usb|sim|none] [--settings DIR] [--frames N] [--raw] -o FILE\n"
     "       vexilo-cli process [--settings DIR] IN OUT\n"
     "       vexilo-cli jpeg IN OUT\n"
-    "       vexilo-cli measure [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] PICTURE [FILE|-]\n"
+    "       vexilo-cli measure [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] [--draw OUT]\n"
+    "                          PICTURE [FILE|-]\n"
     "       vexilo-cli thumbnails DIR\n";
 
 int Usage(const char* szProblem)
@@ -32,6 +33,7 @@ struct CArguments {
     std::string szCalib;
     std::string szLang;
     std::string szCsv;
+    std::string szDraw;
     bool bRaw = false;
     std::vector<std::string> positional;
 };
@@ -56,6 +58,8 @@ bool Parse(int argc, char* argv[], CArguments& args, std::string& szProblem)
             pValue = &args.szLang;
         else if (arg == "--csv")
             pValue = &args.szCsv;
+        else if (arg == "--draw")
+            pValue = &args.szDraw;
         else if (arg == "--raw") {
             args.bRaw = true;
             continue;
@@ -138,7 +142,8 @@ int main(int argc, char* argv[])
         CMeasureOptions options;
         if (args.positional.empty() || args.positional.size() > 2 || !args.szCamera.empty() ||
             !args.szOutput.empty() || args.bRaw || !args.szFrames.empty())
-            return Usage("measure takes [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] PICTURE [FILE|-]");
+            return Usage("measure takes [--settings DIR] [--calib N] [--lang en|ja] [--csv FILE] [--draw OUT] PICTURE "
+                         "[FILE|-]");
         if (!args.szCalib.empty()) {
             char* pEnd = nullptr;
             const long nCalib = std::strtol(args.szCalib.c_str(), &pEnd, 10);
@@ -153,12 +158,13 @@ int main(int argc, char* argv[])
         options.szPicture = args.positional[0];
         options.szInput = args.positional.size() > 1 ? args.positional[1] : "-";
         options.szCsv = args.szCsv;
+        options.szDraw = args.szDraw;
         return RunMeasure(options, out);
     }
     if (command == "thumbnails") {
         if (args.positional.size() != 1 || !args.szSettings.empty() || !args.szCamera.empty() ||
             !args.szOutput.empty() || args.bRaw || !args.szFrames.empty() || !args.szCalib.empty() ||
-            !args.szLang.empty() || !args.szCsv.empty())
+            !args.szLang.empty() || !args.szCsv.empty() || !args.szDraw.empty())
             return Usage("thumbnails takes DIR");
         return RunThumbnails(args.positional[0], out);
     }

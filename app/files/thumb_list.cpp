@@ -273,12 +273,12 @@ bool CThumbList::RemoveAt(int n)
     return true;
 }
 
-bool CThumbList::Contains(const std::string& szPath) const
+int CThumbList::IndexOf(const std::string& szPath) const
 {
-    for (const CThumbItem& item : m_Items)
-        if (item.m_szPath == szPath)
-            return true;
-    return false;
+    for (int n = 0; n < Count(); ++n)
+        if (Item(n).m_szPath == szPath)
+            return n;
+    return -1;
 }
 
 int CThumbList::ReadCache(const std::string& szCachePath)

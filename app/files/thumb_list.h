@@ -63,8 +63,9 @@ public:
     // Removes item n; the items after it move up. false when n is out of range.
     bool RemoveAt(int n);
     void RemoveAll() { m_Items.clear(); }
-    // Whether an item has exactly this path (case-sensitive).
-    bool Contains(const std::string& szPath) const;
+    // The first item with exactly this path (case-sensitive), or -1.
+    int IndexOf(const std::string& szPath) const;
+    bool Contains(const std::string& szPath) const { return IndexOf(szPath) >= 0; }
 
     // Appends the cached thumbnails of the pictures that still exist (see thumb_list.cpp
     // for the file's layout). 1 when a cache was read, even one naming no existing

@@ -41,8 +41,8 @@ const CUiText s_StringTable[] = {
     {1009, "Unit", "単位"},
     {1010, "MS Sans Serif", "ＭＳ　Ｐゴシック"},
     {1011, "It has already startup", "既に同系列のソフトが起動しているため起動できません"},
-    // The CSV export: its save dialog and the message when the file cannot be written.
-    {IDS_CSV_SAVE_TITLE, "Save as", "保存先指定"},
+    // The save dialogs' title; the CSV export's filters and its failure.
+    {IDS_SAVE_AS_TITLE, "Save as", "保存先指定"},
     {IDS_CSV_FILTER, "CSV File(*.csv)", "CSVファイル(*.csv)"},
     {IDS_ALL_FILES_FILTER, "All File(*.*)", "全てのファイル(*.*)"},
     {IDS_CSV_NOT_WRITTEN, "The results were not saved.", "計測結果を保存できませんでした。"},
@@ -50,6 +50,10 @@ const CUiText s_StringTable[] = {
     {IDS_BROWSE_FOLDER_TITLE, "Please specify a save folder", "フォルダを選択して下さい"},
     {IDS_FOLDER_NOT_WRITABLE, "Pictures cannot be saved in this folder. Please choose another one.",
      "このフォルダには画像を保存できません。別のフォルダを選択して下さい。"},
+    // Saving the picture shown: the save dialog's filters and the failure.
+    {IDS_BMP_FILTER, "Bitmap File(*.bmp)", "ビットマップファイル(*.bmp)"},
+    {IDS_JPEG_FILTER, "Jpeg File(*.jpg)", "JPEGファイル(*.jpg)"},
+    {IDS_PICTURE_NOT_SAVED, "The picture was not saved.", "画像を保存できませんでした。"},
     // The thumbnail dialog's title and the thumbnails' popup menu.
     {IDS_THUMBNAIL_TITLE, "Thumbnail", "サムネイル"},
     {ID_THUMB_REMOVE, "Remove", "削除"},

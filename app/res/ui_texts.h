@@ -68,14 +68,19 @@ constexpr int IDS_COLUMN_RESULT = 1008;
 constexpr int IDS_COLUMN_UNIT = 1009;
 constexpr int IDS_THUMB_FONT = 1010;
 constexpr int IDS_ALREADY_RUNNING = 1011;
-// Texts the program words itself: the CSV export's save dialog and its failure.
-constexpr int IDS_CSV_SAVE_TITLE = 2001;
+// Texts the program words itself: the save dialogs' title, the CSV export's filters
+// and its failure.
+constexpr int IDS_SAVE_AS_TITLE = 2001;
 constexpr int IDS_CSV_FILTER = 2002;
 constexpr int IDS_ALL_FILES_FILTER = 2003;
 constexpr int IDS_CSV_NOT_WRITTEN = 2004;
 // The picture folder's chooser and its refusal of a folder that cannot be written.
 constexpr int IDS_BROWSE_FOLDER_TITLE = 2005;
 constexpr int IDS_FOLDER_NOT_WRITABLE = 2006;
+// Saving the picture shown: the save dialog's filters and the failure.
+constexpr int IDS_BMP_FILTER = 2007;
+constexpr int IDS_JPEG_FILTER = 2008;
+constexpr int IDS_PICTURE_NOT_SAVED = 2009;
 // The thumbnail dialog's title (template 147) and the thumbnails' popup menu (146).
 constexpr int IDS_THUMBNAIL_TITLE = 147;
 constexpr int ID_THUMB_REMOVE = 32779;

@@ -94,7 +94,8 @@ void CViewerDlg::CreateControls()
         {IDC_CALIB, &CViewerDlg::OnCalib},             {IDC_DELETE, &CViewerDlg::OnDeleteResults},
         {IDC_CLEAR, &CViewerDlg::OnClearResults},      {IDC_COLOR, &CViewerDlg::OnColor},
         {IDC_CSV, &CViewerDlg::OnExportCsv},           {IDC_SCALE, &CViewerDlg::OnScale},
-        {IDC_THUMB, &CViewerDlg::OnThumbnails},        {IDC_DIR, &CViewerDlg::ChangePictureFolder}};
+        {IDC_THUMB, &CViewerDlg::OnThumbnails},        {IDC_DIR, &CViewerDlg::ChangePictureFolder},
+        {IDC_SAVE, &CViewerDlg::SavePicture},          {IDC_TYPE, &CViewerDlg::OnSaveOverlayToggle}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
     for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE}) {
@@ -321,11 +322,8 @@ void CViewerDlg::OnDialogDone(int)
 void CViewerDlg::RecalcMeasurements()
 {
     // The scale bar takes the entry's factors and unit.
-    const CCalibEntry& calib = SelectedCalib();
     CScaleData scale = m_Settings.Read([](const CViewerSettings& s) { return s.m_ScaleData; });
-    scale.MppX = calib.m_dMppX;
-    scale.MppY = calib.m_dMppY;
-    scale.Unit = calib.m_nUnit;
+    SetScaleCalibration(scale, SelectedCalib());
     SetScaleData(scale);
     const CDibImage& shown = m_LiveView.ShownImage();
     ::RecalcMeasurements(m_Measure.m_MeasureList, m_Results, SelectedCalib(), shown.Width(), shown.Height());
@@ -408,14 +406,12 @@ void CViewerDlg::OnColor()
 void CViewerDlg::OnExportCsv()
 {
     // The default name from the local time, in the "result" folder of the settings.
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTimeNow();
     MakeCsvResultFolder(m_SettingsFile.Folder());
     const QString initial = QString::fromStdString(CsvResultFolder(m_SettingsFile.Folder()) + "/" + CsvDefaultName(local));
     const QString filters = QString::fromUtf8(LoadUiString(IDS_CSV_FILTER)) + QStringLiteral(";;") +
                             QString::fromUtf8(LoadUiString(IDS_ALL_FILES_FILTER));
-    QFileDialog chooser(this, QString::fromUtf8(LoadUiString(IDS_CSV_SAVE_TITLE)), initial, filters);
+    QFileDialog chooser(this, QString::fromUtf8(LoadUiString(IDS_SAVE_AS_TITLE)), initial, filters);
     chooser.setAcceptMode(QFileDialog::AcceptSave);
     chooser.setDefaultSuffix(QStringLiteral("csv"));
     // An existing file is appended to, not replaced: no question about overwriting it.

@@ -7,6 +7,7 @@
 #include "app/calib/results_table.h"
 #include "app/dialogs/calib_dlg.h"
 #include "app/dialogs/scale_dlg.h"
+#include "app/files/picture_save.h"
 #include "app/files/thumb_maker.h"
 #include "app/files/thumb_strip.h"
 #include "app/measure/measure_mouse.h"
@@ -69,6 +70,12 @@ public:
     void OnThumbnails();
     // DIR: another picture folder, chosen among those that can take pictures.
     void ChangePictureFolder();
+    // SAVE: the picture shown into a BMP or JPEG file chosen in the save dialog, with the
+    // measurements burnt in while TYPE is on; the live view stops meanwhile.
+    void SavePicture();
+    // TYPE: saved pictures with or without the measurements.
+    void OnSaveOverlayToggle();
+    bool IsSaveOverlayOn() const { return m_bSaveOverlay != 0; }
     // Picture nIndex of the folder: opened into the frozen view, deleted, or moved to the
     // trash (its thumbnail goes in each case).
     void OpenPicture(int nIndex);
@@ -114,7 +121,15 @@ private:
     // The picture folder's thumbnails (viewer_dlg_thumbs.cpp).
     void RebuildPictureFolder();
     void LeavePictureFolder(bool bComplete);
+    // The picture folder becomes szFolder: the old one's cache is written first.
+    void SwitchPictureFolder(const std::string& szFolder);
+    // The save dialog's answer, or false when cancelled (viewer_dlg_save.cpp).
+    bool AskSaveTarget(CSaveTarget& target);
+    // The picture shown written as target says; its thumbnail joins the strip.
+    void WritePicture(const CSaveTarget& target);
     void TakeFinishedThumbnails();
+    // The thumbnail list changed: the strip's scroll range and picture follow.
+    void OnThumbsChanged();
     void PaintStrip(QPainter& painter);
     // A mouse event on the strip; false when it is not the strip's.
     bool OnStripMouse(QMouseEvent* pEvent);
@@ -131,6 +146,8 @@ private:
     void OnStripScrollAction(int nAction);
     void UpdateThumbScrollRange();
     void PaintView(QPainter& painter);
+    // The overlay's pass over the view as it shows the picture, with the pointer.
+    COverlayView ViewOverlay() const;
     // The measurements, and the item being entered up to the pointer.
     void PaintOverlay(QPainter& painter);
     // The selected entry's reference rectangle and handles while the dialog is open.

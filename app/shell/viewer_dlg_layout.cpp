@@ -132,20 +132,24 @@ void CViewerDlg::PaintView(QPainter& painter)
         PaintCalibRect(painter);
 }
 
-void CViewerDlg::PaintOverlay(QPainter& painter)
+COverlayView CViewerDlg::ViewOverlay() const
 {
+    COverlayView overlay;
+    m_Settings.Read([&overlay](const CViewerSettings& s) {
+        overlay.nBaseLineHeight = s.EV;
+        overlay.clrLine = s.m_clrLine;
+        overlay.clrText = s.m_clrText;
+    });
+    overlay.bJapanese = g_bJapanese != 0;
     const CViewGeometry view = m_LiveView.View();
     const CDibImage& shown = m_LiveView.ShownImage();
-    const int nViewWidth = view.rcView.right - view.rcView.left;
-    const int nViewHeight = view.rcView.bottom - view.rcView.top;
-    if (nViewWidth <= 0 || nViewHeight <= 0 || shown.Width() <= 0 || shown.Height() <= 0)
-        return;
-    COverlayView overlay;
-    overlay.nDestWidth = nViewWidth;
-    overlay.nDestHeight = nViewHeight;
+    overlay.nDestWidth = view.rcView.right - view.rcView.left;
+    overlay.nDestHeight = view.rcView.bottom - view.rcView.top;
+    if (overlay.nDestWidth <= 0 || overlay.nDestHeight <= 0 || shown.Width() <= 0 || shown.Height() <= 0)
+        return overlay;
     if (view.nZoom == ZOOM_FIT) {
-        overlay.sx = static_cast<double>(nViewWidth) / shown.Width();
-        overlay.sy = static_cast<double>(nViewHeight) / shown.Height();
+        overlay.sx = static_cast<double>(overlay.nDestWidth) / shown.Width();
+        overlay.sy = static_cast<double>(overlay.nDestHeight) / shown.Height();
     } else {
         overlay.sx = overlay.sy = ZoomFactor(view.nZoom);
         overlay.panX = view.offsets.x;
@@ -155,17 +159,19 @@ void CViewerDlg::PaintOverlay(QPainter& painter)
     overlay.ptPointer = POINT{pointer.x - view.rcView.left, pointer.y - view.rcView.top};
     WindowToImage(pointer.x, pointer.y, view.rcView, view.nZoom, view.offsets, shown.Width(), shown.Height(),
                   overlay.pointerImage.x, overlay.pointerImage.y);
-    m_Settings.Read([&overlay](const CViewerSettings& s) {
-        overlay.nBaseLineHeight = s.EV;
-        overlay.clrLine = s.m_clrLine;
-        overlay.clrText = s.m_clrText;
-    });
-    overlay.bJapanese = g_bJapanese != 0;
+    return overlay;
+}
 
+void CViewerDlg::PaintOverlay(QPainter& painter)
+{
+    const COverlayView overlay = ViewOverlay();
+    if (overlay.nDestWidth <= 0 || overlay.nDestHeight <= 0 || m_LiveView.ShownImage().Width() <= 0)
+        return;
     // The overlay is drawn relative to the view's corner and clipped to it.
+    const RECT rcView = m_LiveView.View().rcView;
     painter.save();
-    painter.setClipRect(ToQRect(view.rcView));
-    painter.translate(view.rcView.left, view.rcView.top);
+    painter.setClipRect(ToQRect(rcView));
+    painter.translate(rcView.left, rcView.top);
     CQtCanvas canvas(painter);
     DrawMeasurements(canvas, m_Measure.m_MeasureList, overlay);
     // The bar as saved pictures will carry it, shown while it is visible.

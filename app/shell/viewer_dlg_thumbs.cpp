@@ -55,6 +55,12 @@ void CViewerDlg::LeavePictureFolder(bool bComplete)
     m_Thumbs.WriteCache(ThumbCachePath(szFolder));
 }
 
+void CViewerDlg::OnThumbsChanged()
+{
+    UpdateThumbScrollRange();
+    update(ToQRect(StripFrame(*this)));
+}
+
 void CViewerDlg::TakeFinishedThumbnails()
 {
     std::vector<CThumbItem> finished = m_ThumbMaker.TakeFinished();
@@ -64,8 +70,7 @@ void CViewerDlg::TakeFinishedThumbnails()
         if (!m_Thumbs.Contains(item.m_szPath))
             m_Thumbs.Append(std::move(item));
     }
-    UpdateThumbScrollRange();
-    update(ToQRect(StripFrame(*this)));
+    OnThumbsChanged();
 }
 
 void CViewerDlg::PaintStrip(QPainter& painter)
@@ -174,8 +179,7 @@ void CViewerDlg::OpenPicture(int nIndex)
 void CViewerDlg::DropPicture(int nIndex)
 {
     m_Thumbs.RemoveAt(nIndex);
-    UpdateThumbScrollRange();
-    update(ToQRect(StripFrame(*this)));
+    OnThumbsChanged();
 }
 
 void CViewerDlg::RemovePicture(int nIndex)
@@ -226,8 +230,13 @@ void CViewerDlg::ChangePictureFolder()
     const QString folder = BrowseFolder();
     if (folder.isEmpty())
         return;
+    SwitchPictureFolder(folder.toStdString());
+}
+
+void CViewerDlg::SwitchPictureFolder(const std::string& szFolder)
+{
     LeavePictureFolder(false);
     m_Thumbs.RemoveAll();
-    m_Settings.Update([&folder](CViewerSettings& s) { s.m_szSaveDir = folder.toStdString(); });
+    m_Settings.Update([&szFolder](CViewerSettings& s) { s.m_szSaveDir = szFolder; });
     RebuildPictureFolder();
 }

@@ -34,9 +34,10 @@ TEST(UiTexts, EveryStringHasBothLanguagesExceptJapaneseOnlyTooltips)
     }
     for (int nId = 1000; nId <= 1011; ++nId)
         EXPECT_TRUE(ids.count(nId)) << "missing string " << nId;
-    for (int nId : {IDS_CSV_SAVE_TITLE, IDS_CSV_FILTER, IDS_ALL_FILES_FILTER, IDS_CSV_NOT_WRITTEN, IDP_PARSE_INT,
+    for (int nId : {IDS_SAVE_AS_TITLE, IDS_CSV_FILTER, IDS_ALL_FILES_FILTER, IDS_CSV_NOT_WRITTEN, IDP_PARSE_INT,
                     IDP_PARSE_REAL, IDS_BROWSE_FOLDER_TITLE, IDS_FOLDER_NOT_WRITABLE, IDS_THUMBNAIL_TITLE,
-                    ID_THUMB_REMOVE, ID_THUMB_OPEN, ID_THUMB_TRASH})
+                    ID_THUMB_REMOVE, ID_THUMB_OPEN, ID_THUMB_TRASH, IDS_BMP_FILTER, IDS_JPEG_FILTER,
+                    IDS_PICTURE_NOT_SAVED})
         EXPECT_TRUE(ids.count(nId)) << "missing string " << nId;
     EXPECT_TRUE(ids.count(IDP_PARSE_INT));
     for (const CUiText& text : ColorDialogTexts()) {
