@@ -51,10 +51,6 @@ bool CViewerDlg::AskSaveTarget(CSaveTarget& target)
 
 void CViewerDlg::WritePicture(const CSaveTarget& target)
 {
-    const std::string szSaveDir = m_Settings.Read([](const CViewerSettings& s) { return s.m_szSaveDir; });
-    if (!target.szFolder.empty() && target.szFolder != szSaveDir)
-        SwitchPictureFolder(target.szFolder);
-
     // The measurements are drawn at the picture's own scale; the view keeps its zoom.
     CScaleData scale = m_Settings.Read([](const CViewerSettings& s) { return s.m_ScaleData; });
     CSaveOverlay overlay;
@@ -72,8 +68,14 @@ void CViewerDlg::WritePicture(const CSaveTarget& target)
         return;
     }
 
+    // A picture saved elsewhere takes the picture folder there (not a failed one: the
+    // folder may be no folder at all).
+    const std::string szSaveDir = m_Settings.Read([](const CViewerSettings& s) { return s.m_szSaveDir; });
+    if (!target.szFolder.empty() && target.szFolder != szSaveDir)
+        SwitchPictureFolder(target.szFolder);
+
     // The thumbnail shows the picture without the measurements; a picture saved again
-    // under its old name gets a new thumbnail in place of the old one.
+    // under its old name has its old thumbnail replaced, at the end of the list.
     const int nOld = m_Thumbs.IndexOf(target.szPath);
     if (nOld >= 0)
         m_Thumbs.RemoveAt(nOld);

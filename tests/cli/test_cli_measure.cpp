@@ -1,6 +1,7 @@
 // vexilo-cli measure: measurement lines in, the results list's rows out.
 #include "app/cli/cli_commands.h"
 #include "app/files/bmp_writer.h"
+#include "app/files/picture_loader.h"
 #include "app/imaging/dib_image.h"
 
 #include <gtest/gtest.h>
@@ -151,4 +152,44 @@ TEST_F(CliMeasure, CsvAppendsThePrintedRows)
     EXPECT_EQ(run(out, err), CLI_FAILURE);
     EXPECT_EQ(out, "0\tLength\t1.00\tcm\n1\tAngle\t90.0\tdegree\n");
     EXPECT_NE(err.find("vexilo-cli: cannot write " + options.szCsv), std::string::npos) << err;
+}
+
+TEST_F(CliMeasure, DrawWritesThePictureWithItsMeasurements)
+{
+    // Red lines, the scale bar visible: 1 cm (100 pixels) ending at (600, 400).
+    std::ofstream(m_Folder / "Vexilo.ini", std::ios::binary)
+        << "[Vexilo]\r\ncolor.line=255\r\nm_ScaleData.Visible=1\r\nm_ScaleData.Pos.x=600\r\nm_ScaleData.Pos.y=400\r\n"
+           "m_ScaleData.Size.cx=1\r\n[CALIBRATION]\r\nlength.x_0=2\r\nlength.y_0=2\r\n";
+    std::ofstream(m_Folder / "lines.txt", std::ios::binary) << "line 10 20 110 20\n";
+    CMeasureOptions options;
+    options.szSettingsFolder = m_Folder.string();
+    options.szPicture = Path("picture.bmp");
+    options.szInput = Path("lines.txt");
+    std::FILE* pOut = std::tmpfile();
+    options.szDraw = Path("drawn.bmp");
+    ASSERT_EQ(RunMeasure(options, CCliOutput{pOut, stderr, stdin}), CLI_OK);
+    options.szDraw = Path("drawn.JPG");
+    ASSERT_EQ(RunMeasure(options, CCliOutput{pOut, stderr, stdin}), CLI_OK);
+    std::fclose(pOut);
+
+    CDibImage drawn;
+    ASSERT_TRUE(LoadPicture(drawn, Path("drawn.bmp").c_str()));
+    const auto Red = [&drawn](int x, int y) {
+        const BYTE* p = drawn.Bits() + (drawn.Height() - 1 - y) * drawn.Stride() + 3 * x;
+        return p[0] == 0 && p[1] == 0 && p[2] == 255;
+    };
+    EXPECT_TRUE(Red(10, 20) && Red(109, 20) && !Red(110, 20) && !Red(10, 21)) << "the line";
+    EXPECT_TRUE(Red(500, 400) && Red(599, 400) && !Red(499, 400)) << "the scale bar";
+    std::ifstream jpeg(Path("drawn.JPG"), std::ios::binary);
+    EXPECT_EQ(jpeg.get(), 0xFF);
+    EXPECT_EQ(jpeg.get(), 0xD8);
+
+    // Another kind of file is refused before anything is done.
+    options.szDraw = Path("drawn.png");
+    pOut = std::tmpfile();
+    std::FILE* pErr = std::tmpfile();
+    EXPECT_EQ(RunMeasure(options, CCliOutput{pOut, pErr, stdin}), CLI_USAGE);
+    EXPECT_EQ(ReadBack(pOut), "");
+    EXPECT_NE(ReadBack(pErr).find("--draw writes a .bmp, .jpg or .jpeg file"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Path("drawn.png")));
 }
