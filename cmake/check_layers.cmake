@@ -2,7 +2,7 @@
 # folder, or vexilo-cli (which must run without Qt) linked against a Qt library.
 #   cmake -DSOURCE_DIR=<project> -DCLI=<path of vexilo-cli> -P check_layers.cmake
 set(CORE_FOLDERS
-  app/imaging app/camera app/measure app/calib app/files app/res app/shell/core app/cli
+  app/imaging app/camera app/measure app/calib app/files app/res app/shell/core app/dialogs/core app/cli
   platform driver simcam)
 
 set(problems "")

@@ -1,10 +1,10 @@
 #include "app/calib/csv_export.h"
 
 #include "app/res/ui_texts.h"
+#include "platform/c_numbers.h"
 #include "platform/log.h"
 #include "platform/program_folder.h"
 #include "platform/read_whole_file.h"
-#include "platform/c_numbers.h"
 #include "platform/whole_file.h"
 
 #include <algorithm>

@@ -105,6 +105,82 @@ const CUiText s_ScaleDialogTexts[] = {
     {ScaleListEntryId(1125, 4), "center", "中央"},
 };
 
+// The image setting dialog (template 153): its title (0), OK (1), CANCEL (2), and the
+// labels keyed by the control they label; the three captions without a control of their
+// own have keys of their own (IMAGE_SET_TEXT_...).
+const CUiText s_ImageSetDialogTexts[] = {
+    {0, "Image Setting", "イメージ設定"},
+    {1, "OK", "OK"},
+    {2, "CANCEL", "キャンセル"},
+    {1142, "Interlace", "インタレース"},
+    {1210, "Binarization", "二値化"},
+    {1145, "Red", "Ｒ"},
+    {1146, "Green", "Ｇ"},
+    {1148, "Blue", "Ｂ"},
+    {1143, "Bayer", "ベイヤー"},
+    {1213, "Auto Iris", "自動露出"},
+    {1214, "Gain", "ゲイン"},
+    {1215, "Exposure", "シャッター"},
+    {1205, "Contrast", "コントラスト"},
+    {1208, "Sharpness", "シャープネス"},
+    {1181, "Hue", "色相"},
+    {1183, "Brightness", "明度"},
+    {1185, "Saturation", "彩度"},
+    {1170, "Global Gain", "グローバルゲイン"},
+    {IMAGE_SET_TEXT_GAIN_A, "A", "Ａ"},
+    {IMAGE_SET_TEXT_MIRROR, "Mirror", "ミラー転送"},
+    {1169, "Horizon", "横方向"},
+    {1168, "Vertical", "縦方向"},
+    {1166, "Gamma", "ガンマ補正"},
+    {IMAGE_SET_TEXT_COLOR_GAIN, "Color Gain", "カラーゲイン"},
+    {1173, "Green1", "緑１"},
+    {1174, "Red", "赤"},
+    {1175, "Blue", "青"},
+    {1176, "Green2", "緑２"},
+    {1180, "Exposure Time", "シャッタースピード"},
+};
+
+// The camera setting dialog (template 152): its title (0), OK (1), CANCEL (2), Save and
+// Load, the labels keyed by the control they label, the clock list's entries, the file
+// boxes' titles and filter, and its messages.
+const CUiText s_CameraSetDialogTexts[] = {
+    {0, "Camera Setting", "カメラ設定"},
+    {1, "OK", "反映"},
+    {2, "CANCEL", "ｷｬﾝｾﾙ"},
+    {1087, "Save", "保存"},
+    {1088, "Load", "読み込み"},
+    {1145, "H Total", "総水平画素"},
+    {1146, "V Total", "総垂直画素"},
+    {1147, "H Effective", "有効水平画素"},
+    {1148, "V Effective", "有効垂直画素"},
+    {1149, "H Start", "有効水平起点"},
+    {1150, "V Start", "有効垂直起点"},
+    {1143, "Timer", "タイマー"},
+    {1144, "Buffer Size", "バッファサイズ"},
+    {1216, "Clock", "動作クロック"},
+    {CameraClockEntryId(0), "normal", "標準"},
+    {CameraClockEntryId(1), "half", "ハーフ"},
+    {IDS_CAMERA_SET_SAVE_TITLE, "Save Setting", "設定保存"},
+    {IDS_CAMERA_SET_LOAD_TITLE, "Load Setting", "設定読み込み"},
+    {IDS_CAMERA_SET_FILTER, "Ini File(*.ini)", "設定ファイル(*.ini)"},
+    {IDS_CAMERA_SET_NOT_SAVED, "The camera setting was not saved.", "カメラ設定を保存できませんでした。"},
+    {IDS_CAMERA_SET_NOT_READ, "The setting file could not be read.", "設定ファイルを読み込めませんでした。"},
+    {IDS_CAMERA_WINDOW_NEGATIVE_X, "The camera cannot use this window: H Start must be %d or more.",
+     "この範囲ではカメラが動作しません。有効水平起点は%d以上にしてください。"},
+    {IDS_CAMERA_WINDOW_TOO_NARROW, "The camera cannot use this window: H Effective must be %d or more.",
+     "この範囲ではカメラが動作しません。有効水平画素は%d以上にしてください。"},
+    {IDS_CAMERA_WINDOW_BEYOND_RIGHT,
+     "The camera cannot use this window: H Start + H Effective must be %d or less.",
+     "この範囲ではカメラが動作しません。有効水平起点と有効水平画素の和は%d以下にしてください。"},
+    {IDS_CAMERA_WINDOW_NEGATIVE_Y, "The camera cannot use this window: V Start must be %d or more.",
+     "この範囲ではカメラが動作しません。有効垂直起点は%d以上にしてください。"},
+    {IDS_CAMERA_WINDOW_TOO_LOW, "The camera cannot use this window: V Effective must be %d or more.",
+     "この範囲ではカメラが動作しません。有効垂直画素は%d以上にしてください。"},
+    {IDS_CAMERA_WINDOW_BEYOND_BOTTOM,
+     "The camera cannot use this window: V Start + V Effective must be %d or less.",
+     "この範囲ではカメラが動作しません。有効垂直起点と有効垂直画素の和は%d以下にしてください。"},
+};
+
 const CUiText s_MainWindowControls[] = {
     {1072, "", ""},
     {1100, "Load image", "画像取り込み"},
@@ -172,6 +248,8 @@ std::span<const CUiText> ZoomChoices() { return s_ZoomChoices; }
 std::span<const CUiText> CalibDialogTexts() { return s_CalibDialogTexts; }
 std::span<const CUiText> ColorDialogTexts() { return s_ColorDialogTexts; }
 std::span<const CUiText> ScaleDialogTexts() { return s_ScaleDialogTexts; }
+std::span<const CUiText> CameraSetDialogTexts() { return s_CameraSetDialogTexts; }
+std::span<const CUiText> ImageSetDialogTexts() { return s_ImageSetDialogTexts; }
 
 const char* LoadUiString(int nId, bool bJapanese) { return TextIn(FindText(s_StringTable, nId), bJapanese); }
 const char* LoadUiString(int nId) { return LoadUiString(nId, g_bJapanese != 0); }
@@ -180,3 +258,8 @@ const char* CurrentText(const CUiText& text) { return TextIn(&text, g_bJapanese 
 const char* CalibDialogText(int nId) { return TextIn(FindText(s_CalibDialogTexts, nId), g_bJapanese != 0); }
 const char* ColorDialogText(int nId) { return TextIn(FindText(s_ColorDialogTexts, nId), g_bJapanese != 0); }
 const char* ScaleDialogText(int nId) { return TextIn(FindText(s_ScaleDialogTexts, nId), g_bJapanese != 0); }
+const char* CameraSetDialogText(int nId)
+{
+    return TextIn(FindText(s_CameraSetDialogTexts, nId), g_bJapanese != 0);
+}
+const char* ImageSetDialogText(int nId) { return TextIn(FindText(s_ImageSetDialogTexts, nId), g_bJapanese != 0); }

@@ -43,6 +43,38 @@ constexpr int ScaleListEntryId(int nListId, int nIndex) { return nListId * 10 + 
 std::span<const CUiText> ColorDialogTexts();
 const char* ColorDialogText(int nId);
 
+// The image setting dialog's title (0), buttons (1 OK, 2 CANCEL) and labels, keyed by
+// the control they label, or for the captions of the gain's unit, the mirror and the
+// colour gains by the keys below.
+constexpr int IMAGE_SET_TEXT_GAIN_A = -1;
+constexpr int IMAGE_SET_TEXT_MIRROR = -2;
+constexpr int IMAGE_SET_TEXT_COLOR_GAIN = -3;
+std::span<const CUiText> ImageSetDialogTexts();
+const char* ImageSetDialogText(int nId);
+
+// The camera setting dialog's title (0), buttons (1 OK, 2 CANCEL, 1087 Save, 1088 Load),
+// the labels keyed by the control they label (1143 .. 1150, 1216 clock list), the clock
+// list's entries (CameraClockEntryId) and the texts of its file boxes and messages
+// (IDS_CAMERA_SET_*). The window messages hold one "%d": the limit.
+std::span<const CUiText> CameraSetDialogTexts();
+const char* CameraSetDialogText(int nId);
+
+// The key of entry nIndex of the clock list 1216: 12160 normal, 12161 half.
+constexpr int CameraClockEntryId(int nIndex) { return 1216 * 10 + nIndex; }
+
+constexpr int IDS_CAMERA_SET_SAVE_TITLE = 2101;
+constexpr int IDS_CAMERA_SET_LOAD_TITLE = 2102;
+constexpr int IDS_CAMERA_SET_FILTER = 2103;
+constexpr int IDS_CAMERA_SET_NOT_SAVED = 2104;
+constexpr int IDS_CAMERA_SET_NOT_READ = 2105;
+// What to change in a capture window the camera would refuse (ECaptureWindowFault).
+constexpr int IDS_CAMERA_WINDOW_NEGATIVE_X = 2111;
+constexpr int IDS_CAMERA_WINDOW_TOO_NARROW = 2112;
+constexpr int IDS_CAMERA_WINDOW_BEYOND_RIGHT = 2113;
+constexpr int IDS_CAMERA_WINDOW_NEGATIVE_Y = 2114;
+constexpr int IDS_CAMERA_WINDOW_TOO_LOW = 2115;
+constexpr int IDS_CAMERA_WINDOW_BEYOND_BOTTOM = 2116;
+
 // Text of a string-table entry in the current language; "" when it has none.
 const char* LoadUiString(int nId);
 

@@ -40,12 +40,13 @@ void CViewerControls::Create(QWidget* pWindow, const QImage& panelSheet, const Q
                                     .arg(GetRValue(kStaticBackground))
                                     .arg(GetGValue(kStaticBackground))
                                     .arg(GetBValue(kStaticBackground));
+    // The window's own static texts and frames only, not those of its dialogs.
     pWindow->setStyleSheet(
-        QStringLiteral("QLabel { background-color: %1; font-size: 8pt; }"
-                       "QGroupBox { border: 1px solid rgba(255, 255, 255, 150); border-radius: 4px; margin-top: 7px; }"
-                       "QGroupBox::title { subcontrol-origin: margin; left: 8px;"
+        QStringLiteral("%2 > QLabel { background-color: %1; font-size: 8pt; }"
+                       "%2 > QGroupBox { border: 1px solid rgba(255, 255, 255, 150); border-radius: 4px; margin-top: 7px; }"
+                       "%2 > QGroupBox::title { subcontrol-origin: margin; left: 8px;"
                        " padding: 0 3px; background-color: %1; }")
-            .arg(staticColor));
+            .arg(staticColor, QString::fromLatin1(pWindow->metaObject()->className())));
 
     for (const CControlTemplate& control : MainWindowTemplate()) {
         const int nId = control.nId;

@@ -95,7 +95,8 @@ void CViewerDlg::CreateControls()
         {IDC_CLEAR, &CViewerDlg::OnClearResults},      {IDC_COLOR, &CViewerDlg::OnColor},
         {IDC_CSV, &CViewerDlg::OnExportCsv},           {IDC_SCALE, &CViewerDlg::OnScale},
         {IDC_THUMB, &CViewerDlg::OnThumbnails},        {IDC_DIR, &CViewerDlg::ChangePictureFolder},
-        {IDC_SAVE, &CViewerDlg::SavePicture},          {IDC_TYPE, &CViewerDlg::OnSaveOverlayToggle}};
+        {IDC_SAVE, &CViewerDlg::SavePicture},          {IDC_TYPE, &CViewerDlg::OnSaveOverlayToggle},
+        {IDC_SET, &CViewerDlg::OnSet}};
     for (const auto& [nId, pHandler] : clicks)
         connect(qobject_cast<QAbstractButton*>(GetDlgItem(nId)), &QAbstractButton::clicked, this, pHandler);
     for (int nId : {IDC_LINE, IDC_ARIA, IDC_CIRCLE, IDC_CIRCLE2, IDC_SUI, IDC_ANGLE}) {
@@ -283,6 +284,14 @@ void CViewerDlg::OnLive()
     m_bRepaintAll = 1;
     GetDlgItem(IDC_LIVE)->update();
     update();
+}
+
+void CViewerDlg::OnSet()
+{
+    if (m_LiveView.IsFrozen())
+        OpenCameraSetDlg();
+    else
+        OpenImageSetDlg();
 }
 
 void CViewerDlg::OnWhiteBalance()

@@ -27,6 +27,8 @@
 constexpr int TIMER_UI = 1224;
 constexpr int TIMER_UI_PERIOD_MS = 100;
 
+class CImageSetDlg;
+
 class CViewerDlg : public QDialog {
     Q_OBJECT
 
@@ -76,6 +78,8 @@ public:
     // TYPE: saved pictures with or without the measurements.
     void OnSaveOverlayToggle();
     bool IsSaveOverlayOn() const { return m_bSaveOverlay != 0; }
+    // SET: the image setting dialog while live, the camera setting dialog while frozen.
+    void OnSet();
     // Picture nIndex of the folder: opened into the frozen view, deleted, or moved to the
     // trash (its thumbnail goes in each case).
     void OpenPicture(int nIndex);
@@ -117,6 +121,12 @@ private:
     void OnDialogDone(int nResult);
     void RecalcMeasurements();
     void ShowResults();
+
+    // The settings dialogs: the camera's capture window and clock, taking effect at the
+    // next LIVE (viewer_dlg_camera_set.cpp); the processing settings, gain and exposure
+    // while live (viewer_dlg_image_set.cpp).
+    void OpenCameraSetDlg();
+    void OpenImageSetDlg();
 
     // The picture folder's thumbnails (viewer_dlg_thumbs.cpp).
     void RebuildPictureFolder();
@@ -185,6 +195,7 @@ private:
     int m_bThumbVisible = 1;
     int m_bRepaintAll = 0;
     int m_bSaveOverlay = 0;
+    CImageSetDlg* m_pImageSetDlg = nullptr; // the image setting dialog while it is open
     int m_nUiTimerId = 0;
     std::uint64_t m_nShownResults = ~std::uint64_t{0}; // the results' revision the list shows
     bool m_bPlacementRestored = false;

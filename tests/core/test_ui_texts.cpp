@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -15,6 +16,20 @@ struct CLanguageGuard {
 };
 
 bool IsTooltip(int nId) { return nId >= 200 && nId <= 224; }
+
+// Each of the ids once in the table, with a text in both languages.
+void ExpectEveryTextOnceInBothLanguages(std::span<const CUiText> table, const std::set<int>& expected)
+{
+    std::set<int> ids;
+    for (const CUiText& text : table) {
+        EXPECT_TRUE(ids.insert(text.nId).second) << "duplicate text " << text.nId;
+        ASSERT_NE(text.szEnglish, nullptr) << text.nId;
+        ASSERT_NE(text.szJapanese, nullptr) << text.nId;
+        EXPECT_STRNE(text.szEnglish, "") << text.nId;
+        EXPECT_STRNE(text.szJapanese, "") << text.nId;
+    }
+    EXPECT_EQ(ids, expected);
+}
 
 } // namespace
 
@@ -58,18 +73,44 @@ TEST(UiTexts, ScaleDialogHasEveryTextInBothLanguages)
         expected.insert(ScaleListEntryId(1124, i));
     for (int i = 0; i < 5; ++i)
         expected.insert(ScaleListEntryId(1125, i));
-    std::set<int> ids;
-    for (const CUiText& text : ScaleDialogTexts()) {
-        EXPECT_TRUE(ids.insert(text.nId).second) << "duplicate text " << text.nId;
-        ASSERT_NE(text.szEnglish, nullptr) << text.nId;
-        ASSERT_NE(text.szJapanese, nullptr) << text.nId;
-        EXPECT_STRNE(text.szEnglish, "") << text.nId;
-        EXPECT_STRNE(text.szJapanese, "") << text.nId;
-    }
-    EXPECT_EQ(ids, expected);
+    ExpectEveryTextOnceInBothLanguages(ScaleDialogTexts(), expected);
     CLanguageGuard japanese(1);
     EXPECT_STREQ(ScaleDialogText(ScaleListEntryId(1125, 4)), "中央");
     EXPECT_STREQ(LoadUiString(IDP_PARSE_INT), "整数を入力してください。");
+}
+
+TEST(UiTexts, CameraSetDialogHasEveryTextInBothLanguages)
+{
+    std::set<int> expected = {0, 1, 2, 1087, 1088, 1143, 1144, 1145, 1146, 1147, 1148, 1149, 1150, 1216,
+                              CameraClockEntryId(0), CameraClockEntryId(1), IDS_CAMERA_SET_SAVE_TITLE,
+                              IDS_CAMERA_SET_LOAD_TITLE, IDS_CAMERA_SET_FILTER, IDS_CAMERA_SET_NOT_SAVED,
+                              IDS_CAMERA_SET_NOT_READ};
+    for (int nId = IDS_CAMERA_WINDOW_NEGATIVE_X; nId <= IDS_CAMERA_WINDOW_BEYOND_BOTTOM; ++nId)
+        expected.insert(nId);
+    ExpectEveryTextOnceInBothLanguages(CameraSetDialogTexts(), expected);
+    for (const CUiText& text : CameraSetDialogTexts()) {
+        // The window messages are formats with the limit as their one number.
+        const bool bFormat =
+            text.nId >= IDS_CAMERA_WINDOW_NEGATIVE_X && text.nId <= IDS_CAMERA_WINDOW_BEYOND_BOTTOM;
+        for (const std::string s : {text.szEnglish, text.szJapanese}) {
+            EXPECT_EQ(std::count(s.begin(), s.end(), '%'), bFormat ? 1 : 0) << text.nId << ": " << s;
+            EXPECT_EQ(s.find("%d") != std::string::npos, bFormat) << text.nId << ": " << s;
+        }
+    }
+    CLanguageGuard japanese(1);
+    EXPECT_STREQ(CameraSetDialogText(1), "反映");
+    EXPECT_STREQ(CameraSetDialogText(CameraClockEntryId(1)), "ハーフ");
+}
+
+TEST(UiTexts, ImageSetDialogHasEveryTextInBothLanguages)
+{
+    ExpectEveryTextOnceInBothLanguages(
+        ImageSetDialogTexts(),
+        {0, 1, 2, 1142, 1143, 1145, 1146, 1148, 1166, 1168, 1169, 1170, 1173, 1174, 1175, 1176, 1180, 1181, 1183,
+         1185, 1205, 1208, 1210, 1213, 1214, 1215, IMAGE_SET_TEXT_GAIN_A, IMAGE_SET_TEXT_MIRROR,
+         IMAGE_SET_TEXT_COLOR_GAIN});
+    CLanguageGuard japanese(1);
+    EXPECT_STREQ(ImageSetDialogText(1180), "シャッタースピード");
 }
 
 TEST(UiTexts, EveryTemplateControlHasCaptionsInBothLanguagesAndViceVersa)

@@ -3,6 +3,7 @@
 #include "app/res/ui_texts.h"
 #include "app/shell/core/main_window_template.h"
 #include "app/shell/viewer_dlg.h"
+#include "tests/shell/window_test_support.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -15,22 +16,6 @@
 #include <QtTest>
 
 #include <functional>
-
-namespace {
-
-// Runs fnAnswer on the next modal window of type T once it is open.
-template <typename T>
-void WhenModal(std::function<void(T*)> fnAnswer)
-{
-    QTimer::singleShot(10, [fnAnswer] {
-        if (auto* pWindow = qobject_cast<T*>(QApplication::activeModalWidget()))
-            fnAnswer(pWindow);
-        else
-            WhenModal<T>(fnAnswer);
-    });
-}
-
-} // namespace
 
 class TestPanelDialogs : public QObject {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include "app/shell/core/camera_backend.h"
 #include "app/shell/core/main_window_template.h"
 #include "app/shell/viewer_dlg.h"
+#include "tests/shell/window_test_support.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -22,18 +23,6 @@
 #include <functional>
 
 namespace {
-
-// Runs fnAnswer on the next modal window of type T once it is open.
-template <typename T>
-void WhenModal(std::function<void(T*)> fnAnswer)
-{
-    QTimer::singleShot(10, [fnAnswer] {
-        if (auto* pWindow = qobject_cast<T*>(QApplication::activeModalWidget()))
-            fnAnswer(pWindow);
-        else
-            WhenModal<T>(fnAnswer);
-    });
-}
 
 QByteArray FileBytes(const QString& path)
 {
@@ -53,11 +42,7 @@ private slots:
         m_pSettings = std::make_unique<QTemporaryDir>();
         m_pCameras = std::make_unique<CCameraBackend>(ECameraBackendKind::Simulated);
         m_pDlg = std::make_unique<CViewerDlg>(m_pCameras->Devices(), m_pSettings->path().toStdString());
-        m_pDlg->OnInitDialog();
-        m_pDlg->resize(1100, 800);
-        m_pDlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
-        QTRY_VERIFY_WITH_TIMEOUT(m_pDlg->LiveView().ShownFrameCount() >= 1, 5000);
+        QVERIFY(ShowLiveWindow(*m_pDlg));
         m_Corner = m_pDlg->GetDlgItem(IDC_VIEW_FRAME)->geometry().topLeft();
     }
     void cleanup()
@@ -181,16 +166,12 @@ private slots:
 
         int nMessages = 0;
         QString message;
-        WhenModal<QFileDialog>([&](QFileDialog* pChooser) {
-            WhenModal<QMessageBox>([&](QMessageBox* pBox) {
-                ++nMessages;
-                message = pBox->text();
-                pBox->accept();
-            });
-            pChooser->selectFile(blocked + QStringLiteral("/picture.bmp"));
-            QMetaObject::invokeMethod(pChooser, "accept");
+        WhenModal<QMessageBox>([&](QMessageBox* pBox) {
+            ++nMessages;
+            message = pBox->text();
+            pBox->accept();
         });
-        Click(IDC_SAVE);
+        Save(blocked + QStringLiteral("/picture.bmp"), IDS_BMP_FILTER);
         QTRY_COMPARE(nMessages, 1);
         QVERIFY2(message.startsWith(QStringLiteral("The picture was not saved.")), qPrintable(message));
         QCOMPARE(m_pDlg->Thumbs().Count(), nThumbs);
@@ -206,11 +187,7 @@ private:
     // SAVE, answered with path and the filter of string nFilter.
     void Save(const QString& path, int nFilter)
     {
-        WhenModal<QFileDialog>([path, nFilter](QFileDialog* pChooser) {
-            pChooser->selectNameFilter(QString::fromUtf8(LoadUiString(nFilter)));
-            pChooser->selectFile(path);
-            QMetaObject::invokeMethod(pChooser, "accept");
-        });
+        AnswerFileDialog(path, QString::fromUtf8(LoadUiString(nFilter)));
         Click(IDC_SAVE);
     }
 
