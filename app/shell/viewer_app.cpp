@@ -2,6 +2,7 @@
 
 #include "app/res/ui_texts.h"
 #include "app/shell/instance_lock.h"
+#include "app/shell/session_end.h"
 #include "app/shell/viewer_dlg.h"
 #include "platform/system_language.h"
 
@@ -27,6 +28,9 @@ BOOL CViewerApp::InitInstance()
     // The language decides which copy of every text is shown, the message below included.
     g_bJapanese = IsSystemLanguageJapanese() ? 1 : 0;
 
+    // Caught before the lock is taken: whoever sees the lock held can end this instance
+    // the normal way.
+    CSessionEnd sessionEnd;
     CInstanceLock lock(m_LockPath);
     if (!lock.TryAcquire()) {
         ShowAlreadyRunning();
@@ -35,6 +39,8 @@ BOOL CViewerApp::InitInstance()
 
     CCameraBackend cameras(m_Cameras);
     CViewerDlg dlg(cameras.Devices(), m_szSettingsFolder);
+    sessionEnd.Watch(&dlg);
     dlg.DoModal();
+    sessionEnd.Watch(nullptr);
     return FALSE;
 }

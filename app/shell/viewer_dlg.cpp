@@ -185,9 +185,15 @@ void CViewerDlg::showEvent(QShowEvent* pEvent)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
+void CViewerDlg::EndSession()
+{
+    m_bEndingSession = true;
+    close();
+}
+
 bool CViewerDlg::OnClose()
 {
-    if (!g_bJapanese)
+    if (!g_bJapanese || m_bEndingSession)
         return true;
     QMessageBox box(QMessageBox::Question, QStringLiteral("終了確認"), QStringLiteral("終了しますか？"),
                     QMessageBox::Yes | QMessageBox::No, this);

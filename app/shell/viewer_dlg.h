@@ -52,6 +52,9 @@ public:
     const CThumbList& Thumbs() const { return m_Thumbs; }
     CViewerSettings Settings() const { return m_Settings.Snapshot(); }
 
+    // Closes the window as its close box would, without asking first: the session ends.
+    void EndSession();
+
     // LIVE: freezes the live view (camera stopped, last frame kept) or resumes it.
     void OnLive();
     // WB: requests a white-balance measurement on the next colour frame, or withdraws it.
@@ -110,6 +113,8 @@ private:
     void LoadSettings();
     void SaveSettings();
     bool OnClose();
+    // Set by EndSession: the close needs no confirmation.
+    bool m_bEndingSession = false;
     void OnDestroy();
     void OnTimer();
     BOOL ActivateCamera() { return m_LiveView.ActivateCamera(); }

@@ -76,6 +76,36 @@ private slots:
         QVERIFY(lock.TryAcquire());
     }
 
+    void withoutRuntimeFolderTheLockIsPerUser()
+    {
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString path = CInstanceLock::DefaultPath();
+        qputenv("XDG_RUNTIME_DIR", saved);
+        QVERIFY2(path.endsWith(QStringLiteral("/Vexilo-%1.lock").arg(::getuid())), qPrintable(path));
+    }
+
+    // A logout (SIGTERM) or Ctrl+C (SIGINT) ends the program as its close box does:
+    // without the Japanese confirmation question, with the settings written.
+    void terminationSignalsCloseTheWindowAndSaveTheSettings()
+    {
+        for (const auto& [nSignal, lang] : {std::pair{SIGTERM, QStringLiteral("C.UTF-8")},
+                                            std::pair{SIGINT, QStringLiteral("ja_JP.UTF-8")}}) {
+            QTemporaryDir runtime;
+            const QString lockPath = runtime.filePath(QStringLiteral("Vexilo.lock"));
+            const QString settingsPath = runtime.filePath(QStringLiteral("Vexilo.ini"));
+            QProcess program;
+            StartProgram(program, runtime.path(), lang);
+            QTRY_COMPARE_WITH_TIMEOUT(LockOwner(lockPath), program.processId(), 10000);
+            QVERIFY(!QFile::exists(settingsPath));
+            ::kill(static_cast<pid_t>(program.processId()), nSignal);
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 0);
+            QVERIFY(QFile::exists(settingsPath));
+        }
+    }
+
     void secondProgramShowsTheMessageAndAKilledFirstDoesNotBlock()
     {
         QTemporaryDir runtime;
