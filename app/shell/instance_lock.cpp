@@ -2,12 +2,16 @@
 
 #include <QDir>
 
+#include <unistd.h>
+
 QString CInstanceLock::DefaultPath()
 {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::tempPath();
-    return QDir(folder).filePath(QStringLiteral("Vexilo.lock"));
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!folder.isEmpty() && QDir(folder).exists())
+        return QDir(folder).filePath(QStringLiteral("Vexilo.lock"));
+    // The temporary folder is shared by every user: one user's Vexilo must not keep
+    // another's from starting, so the name carries the user id.
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("Vexilo-%1.lock").arg(::getuid()));
 }
 
 CInstanceLock::CInstanceLock(const QString& path) : m_Lock(path)

@@ -1,4 +1,4 @@
-// Keeps one Vexilo running per user session: a lock file "Vexilo.lock" in the
+// Keeps one Vexilo running per user session: a lock file "Vexilo.lock" in the user's
 // runtime folder, taken over when the instance that held it has died.
 #pragma once
 
@@ -7,7 +7,8 @@
 
 class CInstanceLock {
 public:
-    // The lock file: $XDG_RUNTIME_DIR/Vexilo.lock, else in the temporary folder.
+    // The lock file: $XDG_RUNTIME_DIR/Vexilo.lock, else Vexilo-<user id>.lock in the
+    // temporary folder.
     static QString DefaultPath();
 
     explicit CInstanceLock(const QString& path = DefaultPath());
