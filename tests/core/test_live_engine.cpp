@@ -165,6 +165,26 @@ TEST(LiveEngineWithoutCamera, CreatesThePicturesAndFreezesAtOnce)
     EXPECT_FALSE(live.IsDisplayThreadRunning());
 }
 
+// Sizes from a damaged or hand-edited settings file: a width of a million would ask for
+// gigabytes of pictures no camera can fill.
+TEST(LiveEngineWithoutCamera, StoredSizesBeyondTheSensorGiveSensorSizedPictures)
+{
+    for (const auto& [nWidth, nHeight] : {std::pair{1'000'000, 1'000'000}, std::pair{641, 480}, std::pair{640, 0},
+                                          std::pair{-5, 100}}) {
+        CDeviceNamespace devices;
+        CCameraDevice camera(devices);
+        CSharedSettings settings;
+        settings.Update([&](CViewerSettings& s) {
+            s.EH = nWidth;
+            s.EV = nHeight;
+        });
+        CLiveView live(camera, settings);
+        EXPECT_EQ(live.ActivateCamera(), TRUE);
+        EXPECT_EQ(live.RawImage().Width(), 640) << nWidth << " x " << nHeight;
+        EXPECT_EQ(live.ColorImage().Height(), 480) << nWidth << " x " << nHeight;
+    }
+}
+
 TEST(FrameRate, CountsInWindowsOfJustOverASecondAcrossTheClockWrap)
 {
     CFrameRate rate;

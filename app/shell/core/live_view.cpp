@@ -5,6 +5,7 @@
 #include "app/files/picture_loader.h"
 #include "app/shell/core/live_camera.h"
 #include "app/shell/core/view_render.h"
+#include "driver/camera_protocol.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 
@@ -65,7 +66,16 @@ BOOL CLiveView::ActivateCamera()
     if (bPresent)
         StopCamera();
     const CViewerSettings settings = m_Settings.Snapshot();
-    CreateFramePictures(settings.EH, settings.EV);
+    // A stored size no camera can deliver would only cost memory (an "EH" of a million
+    // asks for gigabytes); the pictures take the full sensor's size then, as the
+    // camera's start falls back to its full window for such a size.
+    if (settings.EH >= 1 && settings.EH <= CAM_SENSOR_WIDTH && settings.EV >= 1 && settings.EV <= CAM_SENSOR_HEIGHT) {
+        CreateFramePictures(settings.EH, settings.EV);
+    } else {
+        LogLine(ELogCategory::Camera, "stored frame size %d x %d is beyond the sensor: %d x %d taken", settings.EH,
+                settings.EV, CAM_SENSOR_WIDTH, CAM_SENSOR_HEIGHT);
+        CreateFramePictures(CAM_SENSOR_WIDTH, CAM_SENSOR_HEIGHT);
+    }
     if (!bPresent) {
         LogLine(ELogCategory::Camera, "no camera at %s: the live view stays without frames", m_Camera.DevicePath());
         return TRUE;
