@@ -1,6 +1,7 @@
 #include "app/files/picture_loader.h"
 
 #include "app/files/jpeg_decoder.h"
+#include "app/imaging/bmp_variants.h"
 #include "app/imaging/packed_dib.h"
 #include "platform/read_whole_file.h"
 
@@ -33,17 +34,32 @@ std::size_t PixelOffsetOf(const BYTE* pFile)
 }
 
 // A BMP file into a new 24-bit picture of its size. The bitmap is drawn into a picture
-// created beforehand, which also places top-down bitmaps upright.
+// created beforehand, which also places top-down bitmaps upright. Run-length compressed
+// and OS/2 bitmaps are first rewritten as the uncompressed bitmap they stand for (within
+// the pixel limit, before any memory is taken for them), which is then drawn the same way.
 bool DecodeBmp(const BYTE* pData, std::size_t nSize, long long nMaxPixels, CDibImage& image)
 {
+    const BYTE* pPacked = pData + sizeof(BITMAPFILEHEADER);
+    std::size_t nPacked = nSize - sizeof(BITMAPFILEHEADER);
+    std::size_t nPixelOffset = PixelOffsetOf(pData);
+    CUnpackedBmp unpacked;
+    if (IsBmpVariant(pPacked, nPacked)) {
+        if (!UnpackBmpVariant(pPacked, nPacked, nPixelOffset, nMaxPixels, unpacked))
+            return false;
+        pPacked = unpacked.pData.get();
+        nPacked = unpacked.nSize;
+        nPixelOffset = 0;
+    }
     CPackedDib dib;
-    if (!dib.Parse(pData + sizeof(BITMAPFILEHEADER), nSize - sizeof(BITMAPFILEHEADER), PixelOffsetOf(pData)))
+    if (!dib.Parse(pPacked, nPacked, nPixelOffset))
         return false;
     if (static_cast<long long>(dib.Width()) * dib.Height() > nMaxPixels)
         return false;
     if (!image.Create(dib.Width(), dib.Height(), 24))
         return false;
-    if (!image.LoadFromBmpMemory(pData, nSize)) {
+    const BOOL bDrawn =
+        unpacked.pData != nullptr ? image.SetDibBits(pPacked, nPacked) : image.LoadFromBmpMemory(pData, nSize);
+    if (!bDrawn) {
         image.Destroy();
         return false;
     }
@@ -90,6 +106,8 @@ enum class EDirectLoad {
 // Declined for anything else, which then takes the path of LoadPictureFromMemory; what
 // is loaded here is byte for byte what that path makes of the file (the same header
 // checks through CPackedDib::ParseHead, rows at the same places, row padding zero).
+// What DecodeBmp rewrites first (run-length compression, OS/2 core headers) is declined
+// here too.
 EDirectLoad LoadBmpRowsDirectly(const CReadFileParts& file, CDibImage& decoded)
 {
     BYTE head[HEAD_BYTES];
@@ -97,6 +115,8 @@ EDirectLoad LoadBmpRowsDirectly(const CReadFileParts& file, CDibImage& decoded)
     if (!file.ReadAt(0, head, nHead))
         return EDirectLoad::Failed;
     if (!IsBmp(head, nHead))
+        return EDirectLoad::Declined;
+    if (IsBmpVariant(head + sizeof(BITMAPFILEHEADER), nHead - sizeof(BITMAPFILEHEADER)))
         return EDirectLoad::Declined;
     CPackedDib dib;
     if (!dib.ParseHead(head + sizeof(BITMAPFILEHEADER), nHead - sizeof(BITMAPFILEHEADER),

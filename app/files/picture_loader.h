@@ -10,8 +10,11 @@
 constexpr long long MAX_PICTURE_PIXELS = 1LL << 27;
 
 // Reads the file szPath: a BMP file (1, 4, 8, 16, 24 or 32 bits per pixel, bottom-up or
-// top-down, BI_RGB or BI_BITFIELDS) or a JPEG file (baseline or progressive, grey or
-// colour), recognised by its contents whatever its name. An empty picture becomes a
+// top-down, BI_RGB or BI_BITFIELDS; BI_RLE8 and BI_RLE4 bottom-up, pixels the stream
+// leaves out taking colour index 0; OS/2 core headers of 1, 4, 8 or 24 bits) or a JPEG
+// file (baseline or progressive, grey or colour), recognised by its contents whatever
+// its name. A run-length stream reaching outside the picture is clipped, one cut short
+// is refused (see bmp_rle.h). An empty picture becomes a
 // 24-bit picture of the file's pixel size, upright; a picture that already exists gets
 // the file's picture drawn into it at its top-left corner, clipped and converted to its
 // own format. Returns 1 on success; 0 for a missing or unreadable file, an unknown or

@@ -86,3 +86,47 @@ TEST(WriteBmp, ReplacesAWholeFileOrLeavesItAlone)
     EXPECT_FALSE(WriteBmp(CDibImage(), folder.File("empty.bmp").c_str()));
     EXPECT_EQ(std::vector<std::string>{"picture.bmp"}, folder.Entries()); // no temporary file left
 }
+
+TEST(WriteBmp, AHeaderTakenFromAFileIsMadeTrueOfWhatIsWritten)
+{
+    // A picture created from a file's header keeps its fields: more colours used than
+    // the 256 written (or any, at 24 bits, where none are written), as many important
+    // ones, an image size that is not the rows'. Written back unchanged, our own reader
+    // would look for the rows behind a table of 300 entries and refuse the file.
+    CTempFolder folder;
+    const std::string strPath = folder.File("loaded.bmp");
+    for (const WORD nBitCount : {WORD{8}, WORD{24}}) {
+        const BITMAPINFOHEADER header{40, 5, 3, 1, nBitCount, BI_RGB, 7, 2835, 2835, 300, 300};
+        CDibImage image;
+        ASSERT_TRUE(image.CreateFromHeader(&header));
+        ASSERT_EQ(300u, image.Header().biClrUsed);
+        for (int r = 0; r < 3; ++r)
+            for (int i = 0; i < 5 * nBitCount / 8; ++i)
+                image.Bits()[r * image.Stride() + i] = static_cast<BYTE>(40 * r + 7 * i + 1);
+        RGBQUAD table[256];
+        for (int i = 0; i < 256; ++i)
+            table[i] = RGBQUAD{static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3), static_cast<BYTE>(i / 2), 0};
+        image.SetPalette(CDibImage::PALETTE_ENTRIES, table, 0, 256);
+
+        ASSERT_TRUE(WriteBmp(image, strPath.c_str()));
+        const Bytes file = ReadBytes(strPath);
+        ASSERT_EQ((nBitCount == 8 ? 1078u : 54u) + 3u * image.Stride(), file.size());
+        BITMAPINFOHEADER written;
+        std::memcpy(&written, file.data() + 14, sizeof(written));
+        EXPECT_EQ(0u, written.biClrUsed) << nBitCount;
+        EXPECT_EQ(0u, written.biClrImportant) << nBitCount;
+        EXPECT_EQ(0u, written.biSizeImage) << nBitCount;
+        EXPECT_EQ(BI_RGB, written.biCompression) << nBitCount;
+        EXPECT_EQ(2835, written.biXPelsPerMeter) << nBitCount; // what is true stays
+
+        CDibImage loaded;
+        ASSERT_EQ(1, LoadPicture(loaded, strPath.c_str())) << nBitCount;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                const BYTE* pSaved = PixelAt(image, x, y);
+                const BYTE* pColour = nBitCount == 8 ? &table[*pSaved].rgbBlue : pSaved;
+                EXPECT_EQ(Bytes(pColour, pColour + 3), Bytes(PixelAt(loaded, x, y), PixelAt(loaded, x, y) + 3))
+                    << nBitCount << " bits at " << x << "," << y;
+            }
+    }
+}
