@@ -21,6 +21,17 @@
 namespace {
 
 constexpr int REG_GLOBAL_GAIN = 0x35;
+constexpr int REG_EXPOSURE = 0x09;
+
+// Frames shown after a register change before the picture must show it: the frame being
+// rendered when the value arrived, then the first one made with it. Under the thread
+// sanitizer the display thread runs a frame behind the camera, so a frame completed
+// before the change may still be waiting in the ring.
+#if defined(__SANITIZE_THREAD__)
+constexpr std::uint64_t FRAMES_TO_SHOW_A_CHANGE = 3;
+#else
+constexpr std::uint64_t FRAMES_TO_SHOW_A_CHANGE = 2;
+#endif
 
 // Mean grey level of a widget's area as it is painted.
 double MeanLevel(const QImage& image)
@@ -61,9 +72,9 @@ private slots:
         WhenModal<CImageSetDlg>([&](CImageSetDlg* pDlg) {
             // Exposure down, then up: the picture follows within two frames each time.
             Slider(pDlg, 1180)->setValue(60);
-            dDarker = MeanAfterTwoFrames();
+            dDarker = MeanAfterTwoFrames(REG_EXPOSURE, 60);
             Slider(pDlg, 1180)->setValue(480);
-            dBrighter = MeanAfterTwoFrames();
+            dBrighter = MeanAfterTwoFrames(REG_EXPOSURE, 480);
             // The gain slider shows its position in the edit and goes to the register.
             Slider(pDlg, 1170)->setValue(40);
             QCOMPARE(Spin(pDlg, 1187)->value(), 40);
@@ -125,10 +136,22 @@ private:
         QVERIFY(ShowLiveWindow(*m_pDlg));
     }
     // The view as painted once two more frames have been shown.
-    double MeanAfterTwoFrames()
+    // The view's mean level two frames after the camera took the value into its register
+    // (the dialog writes it from a thread of its own).
+    double MeanAfterTwoFrames(int nRegister, int nValue)
     {
+        [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    WORD wValue = 0;
+                    return m_Camera->ReadRegister(nRegister, &wValue) && wValue == nValue;
+                }(),
+                5000);
+        }();
         const std::uint64_t nSeen = m_pDlg->LiveView().ShownFrameCount();
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(m_pDlg->LiveView().ShownFrameCount() >= nSeen + 2, 5000); }();
+        [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(m_pDlg->LiveView().ShownFrameCount() >= nSeen + FRAMES_TO_SHOW_A_CHANGE, 5000);
+        }();
         QApplication::processEvents();
         return MeanLevel(m_pDlg->grab(m_pDlg->GetDlgItem(IDC_VIEW_FRAME)->geometry()).toImage());
     }
