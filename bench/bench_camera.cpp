@@ -39,7 +39,7 @@ void BM_FramesThroughTheStack(benchmark::State& state)
     for (auto _ : state) {
         while (!camera.WaitFrameReady(1000)) {
         }
-        camera.GetFrame(frame.data(), FALSE, FALSE, TRUE);
+        camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 0, frame.size());
     }
     const double dCpu = ProcessCpuSeconds() - dCpuStart;
     camera.StopCapture();

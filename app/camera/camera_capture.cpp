@@ -48,11 +48,15 @@ int CCameraDevice::StartCapture()
 {
     if (m_bStopped.load() == 0)
         return CAM_ERR_CAPTURING;
-    // No ring (its allocation failed): there is nowhere to put frames.
-    if (m_nBufferCount == 0)
+    // No ring (its allocation failed), or frames the slots cannot take: a transfer of
+    // no bytes would pass for a good frame, a longer one would overrun its slot.
+    const int nTransferSize = m_Geometry.m_nTransferSize;
+    const std::size_t nCaptureBytes =
+        nTransferSize > 0 ? (m_bTenBit ? 2u : 1u) * static_cast<std::size_t>(nTransferSize) : 0;
+    if (m_nBufferCount == 0 || nCaptureBytes == 0 || nCaptureBytes > m_nSlotBytes)
         return CAM_ERR_NO_MEMORY;
     ReleaseEndedThread();
-    m_nCaptureBytes = m_bTenBit ? 2 * m_Geometry.m_nTransferSize : m_Geometry.m_nTransferSize;
+    m_nCaptureBytes = static_cast<int>(nCaptureBytes);
     m_hDoneEvent = std::make_unique<CManualResetEvent>();
     m_nThreadError.store(CAM_OK);
     m_nWriteSlot.store(0);

@@ -50,14 +50,18 @@ int CCameraDevice::SendCommandOnce(const BYTE* pCommand, std::size_t nCount)
 
 int CCameraDevice::Initialize(int nIndex)
 {
+    // Both refusals come before any change: the geometry below must keep matching the
+    // ring, which only the capture window at the end replaces.
+    if (IsCapturing())
+        return CAM_ERR_CAPTURING;
+    // Eight devices are probed; index 8 names a ninth path that is never present.
+    if (nIndex < 0 || nIndex > CAM_MAX_DEVICES)
+        return CAM_ERR_BAD_INDEX;
     m_Geometry = CRawGeometry::Reset();
     m_dGain[0] = m_dGain[1] = m_dGain[2] = 1.0;
     m_bTenBit = 0;
     m_nDemosaicMode = 0;
     m_nBayerPhase = 0;
-    // Eight devices are probed; index 8 names a ninth path that is never present.
-    if (nIndex < 0 || nIndex > CAM_MAX_DEVICES)
-        return CAM_ERR_BAD_INDEX;
     m_nDeviceIndex = nIndex;
     std::snprintf(m_szDevicePath, sizeof m_szDevicePath, "\\\\.\\%s-%d", m_szDeviceName, m_nDeviceIndex);
     // The start state is sent without waiting for answers: an absent camera takes none,
@@ -72,6 +76,9 @@ int CCameraDevice::Initialize(int nIndex)
 
 int CCameraDevice::SetCaptureWindow(int x, int y, int nWidth, int nHeight, int nDemosaicMode)
 {
+    // The transfer thread writes into the ring this replaces.
+    if (IsCapturing())
+        return CAM_ERR_CAPTURING;
     if (x < 0 || y < 0 || nWidth < 4 || nHeight < 3 || x + nWidth > CAM_SENSOR_WIDTH ||
         y + nHeight > CAM_SENSOR_HEIGHT || nDemosaicMode < 0 || nDemosaicMode > 3)
         return CAM_ERR_BAD_WINDOW;
@@ -118,6 +125,7 @@ int CCameraDevice::AllocateRing(const CRawGeometry& geometry, int nSlots)
         return CAM_ERR_NO_MEMORY;
     }
     m_nBufferCount = nSlots;
+    m_nSlotBytes = nSlotBytes;
     const CAM_MESSAGE command = CamBuildSetTransferSize(static_cast<DWORD>(m_Geometry.m_nTransferSize));
     SendCommandOnce(command.data(), command.size());
     return CAM_OK;
@@ -128,10 +136,14 @@ void CCameraDevice::FreeRing()
     m_Slots.clear();
     m_SlotFailed.reset();
     m_nBufferCount = 0;
+    m_nSlotBytes = 0;
 }
 
 int CCameraDevice::SetDataWidth(BOOL bTenBit)
 {
+    // The frames of a running capture have the width it started with.
+    if (IsCapturing())
+        return FALSE;
     m_bTenBit = bTenBit ? 1 : 0;
     const CAM_MESSAGE command = CamBuildSetDataWidth(m_bTenBit);
     SendCommandOnce(command.data(), command.size());
@@ -167,6 +179,9 @@ BOOL CCameraDevice::GetHalfClock(BOOL* pbHalf)
 
 BOOL CCameraDevice::SetHalfClock(BOOL bHalf)
 {
+    // The camera restarts into the full window, which a running capture cannot follow.
+    if (IsCapturing())
+        return FALSE;
     const CAM_MESSAGE command = CamBuildSetHalfClock(bHalf);
     const BOOL bOpened = SendCommandOnce(command.data(), command.size()) != CAM_ERR_NO_HANDLE;
     Initialize(m_nDeviceIndex);

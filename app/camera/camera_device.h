@@ -37,8 +37,13 @@ constexpr int CAM_RING_SLOTS = 10;
 // Every operation is synchronous and answers a result; none throws. Each function
 // below names the results it answers: codes above, or BOOL truth values. Register
 // and command operations open their own device handle and close it before they
-// return, so they may run on any thread while capture runs. Geometry, data width
-// and ring change only while capture is stopped.
+// return, so they may run on any thread while capture runs. The device path,
+// geometry, data width and ring are the transfer thread's while capture runs:
+// Initialize, SetCaptureWindow, SetDataWidth and SetHalfClock refuse then, change
+// nothing and send nothing; stop capture first. These four, StartCapture and
+// StopCapture are called from one thread; IsFrameReady, WaitFrameReady and GetFrame
+// from one reader thread (it may be the same one), never while the window or the
+// data width changes.
 class CCameraDevice {
 public:
     // Probes device indices 0..7 in the namespace and initialises device 0.
@@ -51,20 +56,25 @@ public:
     // TRUE when device nIndex (0..7) could be opened at construction.
     BOOL IsDevicePresent(int nIndex) const;
     // Selects device nIndex (0..8) and puts it into its start state: 8-bit data, init
-    // command, full 640 x 480 window, output mode 0. The camera's own answers are not
-    // waited for: a missing camera still gives CAM_OK.
-    // CAM_OK, CAM_ERR_BAD_INDEX.
+    // command, full 640 x 480 window, white-balance gains 1.0, output mode 0. The
+    // camera's own answers are not waited for: a missing camera still gives CAM_OK.
+    // While capture runs, or for an index outside 0..8, nothing is changed (device,
+    // window, ring, data width, gains) and nothing is sent.
+    // CAM_OK, CAM_ERR_CAPTURING, CAM_ERR_BAD_INDEX.
     int Initialize(int nIndex);
-    // Capture window on the 640 x 480 sensor; demosaicMode 0 smooth, 1..3 simple.
-    // CAM_OK, CAM_ERR_BAD_WINDOW (nothing changed), CAM_ERR_NO_MEMORY (no ring).
+    // Capture window on the 640 x 480 sensor; demosaicMode 0 smooth, 1..3 simple. It
+    // replaces the ring, so it is refused while capture runs.
+    // CAM_OK, CAM_ERR_BAD_WINDOW and CAM_ERR_CAPTURING (nothing changed, nothing sent),
+    // CAM_ERR_NO_MEMORY (no ring).
     int SetCaptureWindow(int x, int y, int nWidth, int nHeight, int nDemosaicMode);
     // Stores the data width and tells the camera. TRUE, whether or not the camera
-    // was reached.
+    // was reached; FALSE while capture runs (nothing changed, nothing sent).
     int SetDataWidth(BOOL bTenBit);
     // TRUE and *pbHalf set when the camera answered; FALSE, *pbHalf left alone.
     BOOL GetHalfClock(BOOL* pbHalf);
     // Switches the clock and re-initialises the camera (full window, registers reset).
-    // TRUE when the device could be opened.
+    // TRUE when the device could be opened; FALSE while capture runs (nothing changed,
+    // nothing sent).
     BOOL SetHalfClock(BOOL bHalf);
     // TRUE when the register is writable and the command went out.
     BOOL WriteRegister(int nRegister, int nValue);
@@ -89,8 +99,10 @@ public:
     // The camera has one trigger mode. CAM_OK.
     int SetTriggerMode(int nMode);
 
-    // Starts the transfer thread.
-    // CAM_OK, CAM_ERR_CAPTURING (already running), CAM_ERR_NO_MEMORY (no ring).
+    // Starts the transfer thread, which fills the ring with frames of the current
+    // window and data width.
+    // CAM_OK, CAM_ERR_CAPTURING (already running), CAM_ERR_NO_MEMORY (no ring, or a
+    // frame of no bytes or of more than a slot holds; nothing starts).
     int StartCapture();
     // Stops the transfer thread and answers its error; CAM_OK at once when it does
     // not run (also when it ended by itself).
@@ -108,14 +120,15 @@ public:
     // Waits up to dwMilliseconds until a frame may be ready or capture has stopped;
     // answers IsFrameReady(). Lets a reader sleep instead of polling.
     BOOL WaitFrameReady(DWORD dwMilliseconds);
-    // Copies (bRaw) or converts the read slot into pDst and moves to the next slot.
-    // Rows go top to bottom, nDstStride bytes apart (0: packed rows). A slot whose
-    // transfer failed gives CAM_ERR_FRAME and leaves pDst untouched.
-    // CAM_OK, CAM_ERR_NULL_BUFFER (null destination, no ring, or smaller than
-    // nDstSize says), CAM_ERR_RECT_TOO_LARGE, CAM_ERR_FRAME, CAM_ERR_NO_MEMORY (the
-    // demosaic's work memory).
-    int GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, BOOL bRaw, int nDstStride = 0,
-                 std::size_t nDstSize = SIZE_MAX);
+    // Copies (bRaw) or converts the read slot into pDst, which holds nDstSize bytes,
+    // and moves to the next slot. Rows go top to bottom, nDstStride bytes apart (0:
+    // packed rows); a picture that would not fit in nDstSize bytes is refused and pDst
+    // left untouched. A slot whose transfer failed gives CAM_ERR_FRAME and leaves pDst
+    // untouched.
+    // CAM_OK, CAM_ERR_NULL_BUFFER (null destination, no ring, or too small),
+    // CAM_ERR_RECT_TOO_LARGE, CAM_ERR_FRAME, CAM_ERR_NO_MEMORY (the demosaic's work
+    // memory).
+    int GetFrame(BYTE* pDst, BOOL bDemosaic, BOOL bAutoWhiteBalance, BOOL bRaw, int nDstStride, std::size_t nDstSize);
 
     const CRawGeometry& Geometry() const { return m_Geometry; }
     int BayerPhase() const { return m_nBayerPhase; }
@@ -166,6 +179,7 @@ private:
     // write index that offers the slot, read by GetFrame on the reader's thread.
     std::unique_ptr<std::atomic<bool>[]> m_SlotFailed;
     int m_nBufferCount = 0;
+    std::size_t m_nSlotBytes = 0; // bytes of each slot
 
     // Capture state shared with the transfer thread.
     std::atomic<int> m_bStopped{1};

@@ -25,6 +25,9 @@ public:
     }
     static int ReadSlot(const CCameraDevice& camera) { return camera.m_nReadSlot.load(); }
     static std::size_t SlotCount(const CCameraDevice& camera) { return camera.m_Slots.size(); }
+    // A geometry whose frame transfer moves no bytes, as a ring left behind by a
+    // geometry change that did not reallocate it would have.
+    static void EmptyTheTransfer(CCameraDevice& camera) { camera.m_Geometry.m_nTransferSize = 0; }
 };
 
 namespace {
@@ -44,6 +47,25 @@ protected:
 };
 
 DWORD CommandCount(const CSimCameraPlug& plug) { return plug.Camera().GetStats().nCommands; }
+
+// The commands that change the camera's set-up (the transfer thread's frame commands
+// are left out).
+DWORD SetupCommandCount(const CSimCameraPlug& plug)
+{
+    const SIM_CAMERA_STATS stats = plug.Camera().GetStats();
+    DWORD nCount = 0;
+    for (BYTE nCode : {CAM_CMD_WRITE_REG, CAM_CMD_INIT, CAM_CMD_SET_TRANSFER_SIZE, CAM_CMD_SET_DATA_WIDTH,
+                       CAM_CMD_SET_HALF_CLOCK})
+        nCount += stats.CommandsByCode[nCode];
+    return nCount;
+}
+
+bool SameGeometry(const CRawGeometry& a, const CRawGeometry& b)
+{
+    return a.m_nHTotal == b.m_nHTotal && a.m_nHStart == b.m_nHStart && a.m_nHEffective == b.m_nHEffective &&
+           a.m_nVTotal == b.m_nVTotal && a.m_nVStart == b.m_nVStart && a.m_nVEffective == b.m_nVEffective &&
+           a.m_nTransferSize == b.m_nTransferSize;
+}
 
 constexpr BYTE kUntouched = 0xA5;
 
@@ -179,7 +201,7 @@ TEST_F(CameraDeviceTest, CaptureDeliversFramesAtTheCamerasRate)
 
     std::vector<BYTE> frame(640 * 480);
     ASSERT_TRUE(camera.WaitFrameReady(3000));
-    ASSERT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE), CAM_OK);
+    ASSERT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 0, frame.size()), CAM_OK);
     EXPECT_NE(std::count(frame.begin(), frame.end(), frame[0]), static_cast<long>(frame.size())) << "a scene, not a flat frame";
 
     const double dRate = plug.Camera().GetFrameRate();
@@ -187,7 +209,7 @@ TEST_F(CameraDeviceTest, CaptureDeliversFramesAtTheCamerasRate)
     int nFrames = 0;
     while (std::chrono::steady_clock::now() - tStart < std::chrono::milliseconds(1000)) {
         if (camera.WaitFrameReady(200)) {
-            ASSERT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE), CAM_OK);
+            ASSERT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 0, frame.size()), CAM_OK);
             ++nFrames;
         }
     }
@@ -199,18 +221,109 @@ TEST_F(CameraDeviceTest, CaptureDeliversFramesAtTheCamerasRate)
     EXPECT_EQ(camera.StopCapture(), CAM_OK);
 }
 
+// GetFrame takes no destination without its size.
+template <typename TCamera>
+constexpr bool kTakesFramesWithoutSize = requires(TCamera& camera, BYTE* pDst) {
+    camera.GetFrame(pDst, FALSE, FALSE, TRUE);
+};
+static_assert(!kTakesFramesWithoutSize<CCameraDevice>);
+
 TEST_F(CameraDeviceTest, GetFrameRefusesDestinationsTooSmallAndHonoursStrides)
 {
     CSimCameraPlug plug = Plug(false);
     CCameraDevice camera(m_Devices);
     ASSERT_EQ(camera.SetCaptureWindow(0, 0, 637, 10, 0), CAM_OK);
     std::vector<BYTE> frame(640 * 10, 0xEE);
-    EXPECT_EQ(camera.GetFrame(nullptr, FALSE, FALSE, TRUE), CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(camera.GetFrame(nullptr, FALSE, FALSE, TRUE, 0, frame.size()), CAM_ERR_NULL_BUFFER);
     EXPECT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 640, 640 * 9), CAM_ERR_NULL_BUFFER);
     EXPECT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 640, frame.size()), CAM_OK);
     EXPECT_EQ(frame[637], 0xEE) << "row padding is left alone";
     std::vector<BYTE> colour(637 * 3 * 10);
-    EXPECT_EQ(camera.GetFrame(colour.data(), TRUE, TRUE, FALSE), CAM_OK);
+    EXPECT_EQ(camera.GetFrame(colour.data(), TRUE, TRUE, FALSE, 0, colour.size() - 1), CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(camera.GetFrame(colour.data(), TRUE, TRUE, FALSE, 0, colour.size()), CAM_OK);
+
+    // 10-bit samples take two bytes: a destination sized for 8-bit ones is refused.
+    ASSERT_TRUE(camera.SetDataWidth(TRUE));
+    std::vector<BYTE> samples(637 * 2 * 10, kUntouched);
+    EXPECT_EQ(camera.GetFrame(samples.data(), FALSE, FALSE, TRUE, 0, 637 * 10), CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(camera.GetFrame(samples.data(), FALSE, FALSE, TRUE, 0, samples.size() - 1), CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(std::count(samples.begin(), samples.end(), kUntouched), static_cast<long>(samples.size()));
+    EXPECT_EQ(camera.GetFrame(samples.data(), FALSE, FALSE, TRUE, 0, samples.size()), CAM_OK);
+}
+
+TEST_F(CameraDeviceTest, ARefusedIndexLeavesTheWindowTheRingAndTheSettingsAsTheyWere)
+{
+    CSimCameraPlug plug = Plug(false);
+    CCameraDevice camera(m_Devices);
+    ASSERT_EQ(camera.SetCaptureWindow(3, 2, 100, 50, 1), CAM_OK);
+    // White-balance gains measured on a frame of the scene.
+    ASSERT_EQ(camera.StartCapture(), CAM_OK);
+    ASSERT_TRUE(camera.WaitFrameReady(3000));
+    std::vector<BYTE> colour(100 * 3 * 50);
+    ASSERT_EQ(camera.GetFrame(colour.data(), TRUE, TRUE, FALSE, 0, colour.size()), CAM_OK);
+    ASSERT_EQ(camera.StopCapture(), CAM_OK);
+    camera.SetDataWidth(TRUE);
+    const CRawGeometry before = camera.Geometry();
+    const double dRedGain = camera.WhiteBalanceGains()[0];
+    ASSERT_NE(dRedGain, 1.0);
+    const DWORD nCommands = CommandCount(plug);
+    for (int nIndex : {-1, 9}) {
+        EXPECT_EQ(camera.Initialize(nIndex), CAM_ERR_BAD_INDEX);
+        EXPECT_TRUE(SameGeometry(camera.Geometry(), before)) << "index " << nIndex;
+        EXPECT_EQ(camera.BayerPhase(), 2);
+        EXPECT_EQ(camera.WhiteBalanceGains()[0], dRedGain);
+        EXPECT_STREQ(camera.DevicePath(), "\\\\.\\Lorvidex07-0");
+    }
+    EXPECT_EQ(CommandCount(plug), nCommands) << "nothing is sent";
+
+    // The ring still matches the window, in 10-bit samples: a capture fills it with
+    // whole frames and a destination for 8-bit samples is too small.
+    ASSERT_EQ(camera.StartCapture(), CAM_OK);
+    std::vector<BYTE> tenBit(100 * 2 * 50);
+    ASSERT_EQ(NextFrameAnswering(camera, CAM_OK, tenBit), CAM_OK);
+    ASSERT_TRUE(camera.WaitFrameReady(3000));
+    std::vector<BYTE> eightBit(100 * 50);
+    EXPECT_EQ(camera.GetFrame(eightBit.data(), FALSE, FALSE, TRUE, 0, eightBit.size()), CAM_ERR_NULL_BUFFER);
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
+}
+
+TEST_F(CameraDeviceTest, WhileCaptureRunsTheWindowClockDeviceAndDataWidthStay)
+{
+    CSimCameraPlug plug = Plug(false);
+    CCameraDevice camera(m_Devices);
+    ASSERT_EQ(camera.SetCaptureWindow(0, 0, 64, 16, 0), CAM_OK);
+    const CRawGeometry before = camera.Geometry();
+    ASSERT_EQ(camera.StartCapture(), CAM_OK);
+    std::vector<BYTE> frame(64 * 16);
+    ASSERT_EQ(NextFrameAnswering(camera, CAM_OK, frame), CAM_OK);
+
+    const DWORD nSetupCommands = SetupCommandCount(plug);
+    EXPECT_EQ(camera.SetCaptureWindow(0, 0, 640, 480, 0), CAM_ERR_CAPTURING);
+    EXPECT_FALSE(camera.SetHalfClock(TRUE));
+    EXPECT_EQ(camera.Initialize(0), CAM_ERR_CAPTURING);
+    EXPECT_EQ(camera.Initialize(9), CAM_ERR_CAPTURING);
+    EXPECT_FALSE(camera.SetDataWidth(TRUE));
+    EXPECT_EQ(SetupCommandCount(plug), nSetupCommands) << "nothing is sent";
+    EXPECT_FALSE(plug.Camera().IsHalfClock());
+    EXPECT_TRUE(SameGeometry(camera.Geometry(), before));
+
+    // The frames go on in the window and width the capture started with.
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(NextFrameAnswering(camera, CAM_OK, frame), CAM_OK);
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
+    EXPECT_EQ(camera.SetCaptureWindow(0, 0, 640, 480, 0), CAM_OK) << "stopped, the window may change";
+}
+
+TEST_F(CameraDeviceTest, CaptureDoesNotStartOnFramesOfNoBytes)
+{
+    CSimCameraPlug plug = Plug(false);
+    CCameraDevice camera(m_Devices);
+    CCameraDeviceTest::EmptyTheTransfer(camera);
+    EXPECT_EQ(camera.StartCapture(), CAM_ERR_NO_MEMORY);
+    EXPECT_FALSE(camera.IsCapturing());
+    EXPECT_EQ(camera.SetCaptureWindow(0, 0, 640, 480, 0), CAM_OK);
+    EXPECT_EQ(camera.StartCapture(), CAM_OK);
+    EXPECT_EQ(camera.StopCapture(), CAM_OK);
 }
 
 TEST_F(CameraDeviceTest, ShortFramesAreRefusedWhileTheyLastAndTheCameraRecovers)
@@ -231,7 +344,8 @@ TEST_F(CameraDeviceTest, ShortFramesAreRefusedWhileTheyLastAndTheCameraRecovers)
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(camera.WaitFrameReady(3000));
         std::fill(frame.begin(), frame.end(), kUntouched);
-        EXPECT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE), CAM_ERR_FRAME) << "every short frame";
+        EXPECT_EQ(camera.GetFrame(frame.data(), FALSE, FALSE, TRUE, 0, frame.size()), CAM_ERR_FRAME)
+            << "every short frame";
         EXPECT_EQ(frame[0], kUntouched);
     }
 
