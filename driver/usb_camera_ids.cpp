@@ -34,26 +34,32 @@ BOOL ParseUsbId(const char* szText, WORD* pnId)
 
 namespace {
 
-WORD IdOrDefault(const char* szText, WORD nDefault, const char* szVariable)
+WORD IdOrDefault(const char* szText, WORD nDefault, const char* szVariable, bool* pbNamed)
 {
     WORD nId = nDefault;
     if (szText && *szText && !ParseUsbId(szText, &nId)) {
         LogLine(ELogCategory::Usb, "%s=\"%s\" is no USB id (1 to 4 hex digits); using %04x", szVariable, szText,
                 nDefault);
-        nId = nDefault;
+        return nDefault;
     }
+    if (szText && *szText)
+        *pbNamed = true;
     return nId;
 }
 
 } // namespace
 
-USB_CAMERA_IDS MakeUsbCameraIds(const char* szVendor, const char* szProduct)
+USB_CAMERA_IDS MakeUsbCameraIds(const char* szVendor, const char* szProduct, bool* pbNamed)
 {
-    return USB_CAMERA_IDS{IdOrDefault(szVendor, USB_CAMERA_DEFAULT_VENDOR_ID, USB_VENDOR_ID_VARIABLE),
-                          IdOrDefault(szProduct, USB_CAMERA_DEFAULT_PRODUCT_ID, USB_PRODUCT_ID_VARIABLE)};
+    bool bNamed = false;
+    const USB_CAMERA_IDS ids{IdOrDefault(szVendor, USB_CAMERA_DEFAULT_VENDOR_ID, USB_VENDOR_ID_VARIABLE, &bNamed),
+                             IdOrDefault(szProduct, USB_CAMERA_DEFAULT_PRODUCT_ID, USB_PRODUCT_ID_VARIABLE, &bNamed)};
+    if (pbNamed)
+        *pbNamed = bNamed;
+    return ids;
 }
 
-USB_CAMERA_IDS GetUsbCameraIds()
+USB_CAMERA_IDS GetUsbCameraIds(bool* pbNamed)
 {
-    return MakeUsbCameraIds(std::getenv(USB_VENDOR_ID_VARIABLE), std::getenv(USB_PRODUCT_ID_VARIABLE));
+    return MakeUsbCameraIds(std::getenv(USB_VENDOR_ID_VARIABLE), std::getenv(USB_PRODUCT_ID_VARIABLE), pbNamed);
 }

@@ -22,7 +22,17 @@ constexpr const char* USB_PRODUCT_ID_VARIABLE = "VEXILO_USB_PID";
 BOOL ParseUsbId(const char* szText, WORD* pnId);
 
 // The ids from the two texts; null or empty gives the default, and so does a text that is
-// no id, which is also logged (category usb).
-USB_CAMERA_IDS MakeUsbCameraIds(const char* szVendor, const char* szProduct);
+// no id, which is also logged (category usb). *pbNamed (when given) tells whether either
+// text named an id: the defaults alone are also those of any other board built on the same
+// microcontroller, so the program downloads firmware into them only when asked to.
+USB_CAMERA_IDS MakeUsbCameraIds(const char* szVendor, const char* szProduct, bool* pbNamed = nullptr);
 // The same from VEXILO_USB_VID and VEXILO_USB_PID.
-USB_CAMERA_IDS GetUsbCameraIds();
+USB_CAMERA_IDS GetUsbCameraIds(bool* pbNamed = nullptr);
+
+// A USB device with the camera ids, as found on the bus without opening it.
+struct USB_DEVICE_FOUND {
+    WORD VendorId;
+    WORD ProductId;
+    unsigned nBus;
+    unsigned nAddress;
+};

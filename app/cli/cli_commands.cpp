@@ -115,6 +115,12 @@ int RunInfo(ECameraBackendKind cameras, const CCliOutput& out)
         if (CDeviceHandle(backend.Devices(), szPath.c_str()).IsValid())
             std::fprintf(out.pOut, "%d %s\n", i, szPath.c_str());
     }
+    // Devices the default did not give firmware to, and why.
+    for (const USB_DEVICE_FOUND& device : backend.UntakenUsbDevices())
+        std::fprintf(out.pOut,
+                     "not taken: %04x:%04x on bus %u address %u has the default ids of an unprogrammed "
+                     "microcontroller; --camera usb, or its ids in VEXILO_USB_VID and VEXILO_USB_PID, take it\n",
+                     device.VendorId, device.ProductId, device.nBus, device.nAddress);
     return CLI_OK;
 }
 

@@ -42,7 +42,12 @@ CLibusbCameraHost::~CLibusbCameraHost()
     if (m_bHotplug)
         libusb_hotplug_deregister_callback(m_pContext, m_hHotplug);
     // Removes the cameras; their cancelled transfers end on the event thread, still running.
-    m_pHotplug.reset();
+    std::unique_ptr<CUsbHotplug> pHotplug;
+    {
+        std::lock_guard lock(m_HotplugMutex); // a callback still running has ended
+        pHotplug = std::move(m_pHotplug);
+    }
+    pHotplug.reset();
     m_bStopEvents = true;
     libusb_interrupt_event_handler(m_pContext);
     m_EventThread.join();
@@ -62,6 +67,9 @@ int LIBUSB_CALL CLibusbCameraHost::OnHotplug(libusb_context*, libusb_device* pDe
 {
     auto* pHost = static_cast<CLibusbCameraHost*>(pUserData);
     const auto nKey = reinterpret_cast<std::uintptr_t>(pDevice);
+    std::lock_guard lock(pHost->m_HotplugMutex);
+    if (!pHost->m_pHotplug)
+        return 0; // the host is ending
     if (event == LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED) {
         libusb_ref_device(pDevice); // held until the hot-plug thread releases the key
         pHost->m_pHotplug->DeviceArrived(nKey);

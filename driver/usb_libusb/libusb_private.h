@@ -128,6 +128,9 @@ private:
     libusb_context* m_pContext = nullptr;
     libusb_hotplug_callback_handle m_hHotplug = 0;
     std::atomic<bool> m_bStopEvents{false}; // read by the event thread
+    // Guards m_pHotplug between a hot-plug callback on the event thread and the destructor:
+    // libusb does not wait for a running callback when it is deregistered.
+    std::mutex m_HotplugMutex;
     std::unique_ptr<CUsbHotplug> m_pHotplug;
     std::thread m_EventThread;
 };

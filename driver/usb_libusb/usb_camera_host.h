@@ -28,3 +28,7 @@ public:
 
 // Never null; check GetStatus.
 std::unique_ptr<IUsbCameraHost> CreateLibusbCameraHost(CPnpManager& pnp, const USB_CAMERA_IDS& ids);
+
+// The devices with the ids attached now, listed without opening them (nothing is sent to
+// them). STATUS_SUCCESS, or why libusb could not list them.
+NTSTATUS ListLibusbDevices(const USB_CAMERA_IDS& ids, std::vector<USB_DEVICE_FOUND>* pDevices);

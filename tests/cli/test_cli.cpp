@@ -1,5 +1,9 @@
 #include "app/cli/cli_commands.h"
 
+#include "driver/usb_camera_ids.h"
+#include "simcam/sim_scene.h"
+#include "tests/libusb_standin/standin_usb_bus.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -109,6 +113,37 @@ TEST_F(CliTest, InfoListsThePresentCameras)
     EXPECT_EQ(sim.Out(), "Vexilo Version 1.510\ncameras: sim\n0 \\\\.\\Lorvidex07-0\n");
     ASSERT_EQ(RunInfo(ECameraBackendKind::None, none.Output()), CLI_OK);
     EXPECT_EQ(none.Out(), "Vexilo Version 1.510\ncameras: none\n");
+}
+
+// A blank board with the camera's default ids, seen through the libusb back end over the
+// libusb stand-in (linked into this test instead of libusb).
+TEST_F(CliTest, InfoLeavesABlankDeviceNobodyChoseAloneAndSaysWhyWhileUsbTakesIt)
+{
+    ::unsetenv(USB_VENDOR_ID_VARIABLE);
+    ::unsetenv(USB_PRODUCT_ID_VARIABLE);
+    CStandinUsbBus usb;
+    STANDIN_DEVICE_OPTIONS options;
+    options.Camera.bPaced = false;
+    options.Camera.pScene = SimRenderScene(CSimUniformScene(0.5f, 0.5f, 0.5f));
+    options.nVendorId = USB_CAMERA_DEFAULT_VENDOR_ID;
+    options.nProductId = USB_CAMERA_DEFAULT_PRODUCT_ID;
+    const unsigned nPort = usb.Plug(options);
+
+    CCapturedOutput automatic;
+    ASSERT_EQ(RunInfo(ECameraBackendKind::Automatic, automatic.Output()), CLI_OK);
+    const std::string szAutomatic = automatic.Out();
+    EXPECT_EQ(szAutomatic.rfind("Vexilo Version 1.510\ncameras: none\nnot taken: 04b4:8613 on bus 1 address ", 0), 0u)
+        << szAutomatic;
+    EXPECT_NE(szAutomatic.find("--camera usb, or its ids in VEXILO_USB_VID and VEXILO_USB_PID, take it"),
+              std::string::npos)
+        << szAutomatic;
+    EXPECT_EQ(usb.Camera(nPort).GetStats().nFirmwareRecords, 0u) << "no firmware into a device nobody chose";
+
+    CCapturedOutput chosen;
+    ASSERT_EQ(RunInfo(ECameraBackendKind::Usb, chosen.Output()), CLI_OK);
+    EXPECT_EQ(chosen.Out(), "Vexilo Version 1.510\ncameras: usb\n0 \\\\.\\Lorvidex07-0\n");
+    EXPECT_GT(usb.Camera(nPort).GetStats().nFirmwareRecords, 0u) << "--camera usb takes it";
+    EXPECT_TRUE(usb.TakeMisuses().empty());
 }
 
 TEST_F(CliTest, FailuresSayWhatWentWrong)

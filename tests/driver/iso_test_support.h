@@ -7,9 +7,7 @@
 
 #include "simcam/sim_usb_descriptors.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 constexpr DWORD kIsoInPipe = 2;  // pipes of alternate setting 1
@@ -43,19 +41,7 @@ inline USBD_ISO_PACKET_DESCRIPTOR DescriptorAt(const BYTE* pBytes)
     return descriptor;
 }
 
-// Polls until the condition holds; FALSE after five seconds.
-template <class TCondition>
-bool Eventually(TCondition condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
+// Over either bus: IsoTest is used through DriverTestOnBuses<IsoTest>.
 class IsoTest : public DriverTest {
 protected:
     void SetUp() override
@@ -68,6 +54,7 @@ protected:
     {
         m_Device.Close();
         m_Plug.Remove();
+        DriverTest::TearDown();
     }
     NTSTATUS SelectSetting(BYTE nAlternate)
     {
@@ -87,6 +74,6 @@ protected:
     }
     std::size_t OutstandingPoolBlocks() { return m_Pnp.GetKernel().Pool.GetOutstandingBlocks(kDriverTag); }
 
-    CSimCameraPlug m_Plug;
+    CCameraPlug m_Plug;
     CDeviceHandle m_Device;
 };

@@ -15,7 +15,7 @@ class DriverConcurrency : public DriverTest {};
 
 TEST_F(DriverConcurrency, FramesFlowWhileOtherHandlesWriteAndReadRegisters)
 {
-    CSimCameraPlug plug = Plug();
+    CCameraPlug plug = Plug();
     const std::string path = CameraPath(0);
     std::atomic<int> nBadFrames{0};
     std::atomic<int> nBadCommands{0};
@@ -63,7 +63,7 @@ TEST_F(DriverConcurrency, FramesFlowWhileOtherHandlesWriteAndReadRegisters)
 
 TEST_F(DriverConcurrency, RemovalWhileRequestsAreInFlight)
 {
-    CSimCameraPlug plug = Plug(true, true); // paced: frame reads stay inside the driver a while
+    CCameraPlug plug = Plug(true, true); // paced: frame reads stay inside the driver a while
     const std::string path = CameraPath(0);
     CDeviceHandle first(m_Devices, path.c_str());
     ASSERT_EQ(SetTimeout(first, 1, 2000), STATUS_SUCCESS);
@@ -99,7 +99,7 @@ TEST_F(DriverConcurrency, RemovalWhileRequestsAreInFlight)
 
 TEST_F(DriverConcurrency, SurpriseRemovalDuringCaptureEndsTheTransfersAtOnce)
 {
-    CSimCameraPlug plug = Plug(true, true);
+    CCameraPlug plug = Plug(true, true);
     std::atomic<int> nFrames{0};
     std::atomic<NTSTATUS> nLast{STATUS_SUCCESS};
     std::atomic<bool> bEnded{false};
@@ -126,8 +126,8 @@ TEST_F(DriverConcurrency, SurpriseRemovalDuringCaptureEndsTheTransfersAtOnce)
 
 TEST_F(DriverConcurrency, TwoCamerasDeliverAtTheSameTime)
 {
-    CSimCameraPlug first = Plug();
-    CSimCameraPlug second = Plug();
+    CCameraPlug first = Plug();
+    CCameraPlug second = Plug();
     std::atomic<int> nBad{0};
     auto capture = [&](int n) {
         CDeviceHandle device(m_Devices, CameraPath(n).c_str());

@@ -1,6 +1,7 @@
 // The continuous isochronous stream: packets reach the rings in order, a full ring drops
 // whole blocks without an error, one stream at a time, the read request's rules, and the
-// end of a stream by stop, by a failing transfer and by removal (also under ThreadSanitizer).
+// end of a stream by stop, by a failing transfer and by removal (also under ThreadSanitizer);
+// over the simulated bus and through the libusb back end.
 #include "iso_test_support.h"
 
 #include "driver/cam_iso_ring.h"
@@ -18,7 +19,7 @@ struct STREAM_READ {
     DWORD nPackets = 0; // whole packets taken
 };
 
-class IsoStream : public IsoTest {
+class IsoStream : public DriverTestOnBuses<IsoTest> {
 protected:
     void SetUp() override
     {
@@ -50,10 +51,12 @@ protected:
                OutstandingPoolBlocks() == m_nBaseBlocks;
     }
 
+    void RemoveWhileReading(bool bSurprise);
+
     std::size_t m_nBaseBlocks = 0;
 };
 
-TEST_F(IsoStream, PacketsArriveInOrderWithTheirDescriptorsBehindThem)
+TEST_P(IsoStream, PacketsArriveInOrderWithTheirDescriptorsBehindThem)
 {
     ASSERT_EQ(Start(64, 4, 2), STATUS_SUCCESS);
     std::vector<DWORD> numbers;
@@ -76,7 +79,7 @@ TEST_F(IsoStream, PacketsArriveInOrderWithTheirDescriptorsBehindThem)
     EXPECT_TRUE(StopAndWaitForTheEnd());
 }
 
-TEST_F(IsoStream, AFullRingDropsWholeBlocksWithoutAnError)
+TEST_P(IsoStream, AFullRingDropsWholeBlocksWithoutAnError)
 {
     constexpr DWORD R = 16, K = 4;
     ASSERT_EQ(Start(R, K, 2), STATUS_SUCCESS);
@@ -98,7 +101,7 @@ TEST_F(IsoStream, AFullRingDropsWholeBlocksWithoutAnError)
     EXPECT_TRUE(StopAndWaitForTheEnd());
 }
 
-TEST_F(IsoStream, OneStreamAtATime)
+TEST_P(IsoStream, OneStreamAtATime)
 {
     ASSERT_EQ(Start(32, 4, 2), STATUS_SUCCESS);
     EXPECT_EQ(Start(32, 4, 2), STATUS_INVALID_DEVICE_STATE);
@@ -111,7 +114,7 @@ TEST_F(IsoStream, OneStreamAtATime)
     EXPECT_TRUE(StopAndWaitForTheEnd());
 }
 
-TEST_F(IsoStream, StartAndReadRules)
+TEST_P(IsoStream, StartAndReadRules)
 {
     STREAM_READ read;
     EXPECT_EQ(Read(4, &read), STATUS_UNSUCCESSFUL) << "no stream";
@@ -136,7 +139,7 @@ TEST_F(IsoStream, StartAndReadRules)
     EXPECT_TRUE(StopAndWaitForTheEnd());
 }
 
-TEST_F(IsoStream, AFailingTransferEndsTheStream)
+TEST_P(IsoStream, AFailingTransferEndsTheStream)
 {
     ASSERT_EQ(Start(32, 4, 2), STATUS_SUCCESS);
     ASSERT_TRUE(Eventually([&] { return m_Plug.Camera().GetIsoStats().nTransfers >= 2; }));
@@ -152,11 +155,8 @@ TEST_F(IsoStream, AFailingTransferEndsTheStream)
 
 // Removal while a stream runs and another thread reads from it: the stream is stopped and
 // its memory freed before the device is gone, whichever way the device goes.
-class IsoStreamRemoval : public IsoStream, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(IsoStreamRemoval, StopsTheStreamAndFreesItsRings)
+void IsoStream::RemoveWhileReading(bool bSurprise)
 {
-    const bool bSurprise = GetParam();
     ASSERT_EQ(Start(64, 8, 3), STATUS_SUCCESS);
     std::atomic<int> nReads{0};
     std::atomic<NTSTATUS> lastStatus{STATUS_SUCCESS};
@@ -174,18 +174,28 @@ TEST_P(IsoStreamRemoval, StopsTheStreamAndFreesItsRings)
     });
     ASSERT_TRUE(Eventually([&] { return nReads > 10 && m_Plug.Camera().GetIsoStats().nTransfers >= 3; }));
     if (bSurprise)
-        m_Plug.Unplug();
+        EXPECT_EQ(m_Plug.Unplug(), STATUS_SUCCESS);
     else
-        m_Plug.Remove();
+        EXPECT_EQ(m_Plug.Remove(), STATUS_SUCCESS);
     EXPECT_EQ(OutstandingPoolBlocks(), 0u) << "the rings, the private area and the requests are gone";
     reader.join();
     EXPECT_TRUE(lastStatus == STATUS_DELETE_PENDING || lastStatus == STATUS_UNSUCCESSFUL) << std::hex << lastStatus;
     const DWORD nTransfers = m_Plug.Camera().GetIsoStats().nTransfers;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(m_Plug.Camera().GetIsoStats().nTransfers, nTransfers) << "nothing is sent after the removal";
+    if (IsLibusb()) {
+        EXPECT_EQ(m_Standin.GetStats().nTransfersInFlight, 0u);
+        if (bSurprise) {
+            EXPECT_EQ(m_Standin.GetStats().nOpenHandles, 0u) << "the camera that went is closed";
+        }
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(OrderlyAndSurprise, IsoStreamRemoval, ::testing::Bool());
+TEST_P(IsoStream, OrderlyRemovalStopsTheStreamAndFreesItsRings) { RemoveWhileReading(false); }
+
+TEST_P(IsoStream, PullingTheCameraOutStopsTheStreamAndFreesItsRings) { RemoveWhileReading(true); }
+
+INSTANTIATE_TEST_SUITE_P(Buses, IsoStream, kBothBuses, CameraBusName);
 
 TEST(IsoRing, WholeBlocksInAnyAmountOutWrappingAtTheEnd)
 {

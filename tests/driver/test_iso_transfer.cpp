@@ -1,6 +1,7 @@
 // The isochronous transfer over the simulated camera's isochronous setting: requests in
 // rounds of K packets with T in flight, the packet descriptors behind the data, the checks,
-// and the interface selection that makes the isochronous pipes.
+// and the interface selection that makes the isochronous pipes; over the simulated bus and
+// through the libusb back end.
 #include "iso_test_support.h"
 
 #include <atomic>
@@ -8,9 +9,9 @@
 
 namespace {
 
-class IsoTransfer : public IsoTest {};
+class IsoTransfer : public DriverTestOnBuses<IsoTest> {};
 
-TEST_F(IsoTransfer, SelectingSettingOneMakesTheIsochronousPipes)
+TEST_P(IsoTransfer, SelectingSettingOneMakesTheIsochronousPipes)
 {
     ASSERT_EQ(SelectSetting(SIM_ISO_ALTERNATE_SETTING), STATUS_SUCCESS);
     USBD_INTERFACE_INFORMATION info = PipeTable();
@@ -31,7 +32,7 @@ TEST_F(IsoTransfer, SelectingSettingOneMakesTheIsochronousPipes)
     EXPECT_EQ(PipeTable().Pipes[CAM_PIPE_IMAGE].PipeType, UsbdPipeTypeBulk);
 }
 
-TEST_F(IsoTransfer, TwentyFourPacketsRunInThreeRoundsAndEndWithTheirDescriptors)
+TEST_P(IsoTransfer, TwentyFourPacketsRunInThreeRoundsAndEndWithTheirDescriptors)
 {
     ASSERT_EQ(SelectSetting(SIM_ISO_ALTERNATE_SETTING), STATUS_SUCCESS);
     constexpr DWORD P = SIM_ISO_MAX_PACKET, N = 24, K = 8, T = 2;
@@ -64,7 +65,7 @@ TEST_F(IsoTransfer, TwentyFourPacketsRunInThreeRoundsAndEndWithTheirDescriptors)
     EXPECT_EQ(OutstandingPoolBlocks(), 2u) << "only the device descriptor and the pipe table remain";
 }
 
-TEST_F(IsoTransfer, RequestsThatDoNotFitAreRefusedBeforeAnythingIsSent)
+TEST_P(IsoTransfer, RequestsThatDoNotFitAreRefusedBeforeAnythingIsSent)
 {
     constexpr DWORD P = 256;
     std::vector<BYTE> buffer(24 * (P + kDescriptorSize));
@@ -91,7 +92,7 @@ TEST_F(IsoTransfer, RequestsThatDoNotFitAreRefusedBeforeAnythingIsSent)
     EXPECT_EQ(Iso(IOCTL_CAM_ISO_READ, good, buffer), STATUS_UNSUCCESSFUL) << "a stopped device is not configured";
 }
 
-TEST_F(IsoTransfer, FewerRequestsGoOutWhenThePacketsDoNotNeedThemAll)
+TEST_P(IsoTransfer, FewerRequestsGoOutWhenThePacketsDoNotNeedThemAll)
 {
     ASSERT_EQ(SelectSetting(SIM_ISO_ALTERNATE_SETTING), STATUS_SUCCESS);
     constexpr DWORD P = 64, N = 8, K = 4, T = 5;
@@ -102,7 +103,7 @@ TEST_F(IsoTransfer, FewerRequestsGoOutWhenThePacketsDoNotNeedThemAll)
     EXPECT_EQ(buffer[N * (P + kDescriptorSize)], 0xCC) << "nothing written past the N packets and descriptors";
 }
 
-TEST_F(IsoTransfer, WriteSendsTheCallersPacketsToTheOutEndpoint)
+TEST_P(IsoTransfer, WriteSendsTheCallersPacketsToTheOutEndpoint)
 {
     ASSERT_EQ(SelectSetting(SIM_ISO_ALTERNATE_SETTING), STATUS_SUCCESS);
     constexpr DWORD P = 512, N = 16, K = 4, T = 2;
@@ -120,7 +121,7 @@ TEST_F(IsoTransfer, WriteSendsTheCallersPacketsToTheOutEndpoint)
         EXPECT_EQ(DescriptorAt(&buffer[N * P + i * kDescriptorSize]).Length, P) << "packet " << i;
 }
 
-TEST_F(IsoTransfer, AVanishingCameraEndsARunningTransferWithAFailure)
+TEST_P(IsoTransfer, AVanishingCameraEndsARunningTransferWithAFailure)
 {
     ASSERT_EQ(SelectSetting(SIM_ISO_ALTERNATE_SETTING), STATUS_SUCCESS);
     // 80 000 packets take ten seconds of microframes: the camera goes long before.
@@ -134,5 +135,7 @@ TEST_F(IsoTransfer, AVanishingCameraEndsARunningTransferWithAFailure)
     EXPECT_FALSE(NT_SUCCESS(status.load())) << std::hex << status.load();
     EXPECT_EQ(Iso(IOCTL_CAM_ISO_READ, {kIsoInPipe, P, 8, 8, 1}, buffer), STATUS_DELETE_PENDING);
 }
+
+INSTANTIATE_TEST_SUITE_P(Buses, IsoTransfer, kBothBuses, CameraBusName);
 
 } // namespace

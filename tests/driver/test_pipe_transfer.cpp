@@ -1,16 +1,19 @@
 // The pipe transfer: its checks, the direction taken from the endpoint, commands and
-// replies, frames with the frame and frame-queued messages, the transfer timeout, faults.
+// replies, frames with the frame and frame-queued messages, the transfer timeout, faults, a
+// camera pulled out during a frame; over the simulated bus and through the libusb back end.
 #include "driver_test_support.h"
 
+#include <atomic>
 #include <chrono>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr DWORD kFullFrame = 327680;
 
-class PipeTransfer_ : public DriverTest {
+class PipeTransfer_ : public DriverTestOnBuses<> {
 protected:
     void Open(bool bPaced = false)
     {
@@ -23,6 +26,7 @@ protected:
     {
         m_Device.Close();
         m_Plug.Remove();
+        DriverTest::TearDown();
     }
     NTSTATUS ReadFrame(std::vector<BYTE>& frame, DWORD* pnReturned)
     {
@@ -38,11 +42,11 @@ protected:
         return CamReplyRegisterValue(reply.data());
     }
 
-    CSimCameraPlug m_Plug;
+    CCameraPlug m_Plug;
     CDeviceHandle m_Device;
 };
 
-TEST_F(PipeTransfer_, ChecksPipeIndexLengthAndInput)
+TEST_P(PipeTransfer_, ChecksPipeIndexLengthAndInput)
 {
     Open();
     std::vector<BYTE> buffer(65, 0);
@@ -68,7 +72,7 @@ TEST_F(PipeTransfer_, ChecksPipeIndexLengthAndInput)
     EXPECT_EQ(stats.CommandsByCode[CAM_CMD_FRAME], 0u);
 }
 
-TEST_F(PipeTransfer_, TheEndpointNotTheCodeGivesTheDirection)
+TEST_P(PipeTransfer_, TheEndpointNotTheCodeGivesTheDirection)
 {
     Open();
     CAM_MESSAGE write = CamBuildWriteRegister(CAM_REG_EXPOSURE, 502);
@@ -84,7 +88,7 @@ TEST_F(PipeTransfer_, TheEndpointNotTheCodeGivesTheDirection)
     EXPECT_EQ(CamReplyRegisterValue(reply.data()), 502) << "PIPE_WRITE on pipe 1 receives";
 }
 
-TEST_F(PipeTransfer_, CommandsReachTheSensorAndItsRules)
+TEST_P(PipeTransfer_, CommandsReachTheSensorAndItsRules)
 {
     Open();
     EXPECT_EQ(ReadRegister(CAM_REG_GLOBAL_GAIN), 32) << "power-on value";
@@ -105,7 +109,7 @@ TEST_F(PipeTransfer_, CommandsReachTheSensorAndItsRules)
     EXPECT_EQ(ReadRegister(CAM_REG_EXPOSURE), 480);
 }
 
-TEST_F(PipeTransfer_, AFullWindowFrameArrivesBetweenFrameAndFrameQueued)
+TEST_P(PipeTransfer_, AFullWindowFrameArrivesBetweenFrameAndFrameQueued)
 {
     Open();
     std::vector<BYTE> frame(kFullFrame, 0xEE);
@@ -134,7 +138,7 @@ TEST_F(PipeTransfer_, AFullWindowFrameArrivesBetweenFrameAndFrameQueued)
     EXPECT_EQ(mean(327561, kFullFrame - 327561), 0.0);
 }
 
-TEST_F(PipeTransfer_, WithoutAFrameTheTransferTimesOutAndOnlySelectorOneSetsTheTimeout)
+TEST_P(PipeTransfer_, WithoutAFrameTheTransferTimesOutAndOnlySelectorOneSetsTheTimeout)
 {
     Open();
     m_Plug.Camera().SetStall(true);
@@ -155,7 +159,7 @@ TEST_F(PipeTransfer_, WithoutAFrameTheTransferTimesOutAndOnlySelectorOneSetsTheT
     EXPECT_EQ(ReadFrame(frame, &nReturned), STATUS_SUCCESS);
 }
 
-TEST_F(PipeTransfer_, ShortFramesAndAVanishedCameraFailWithoutWaiting)
+TEST_P(PipeTransfer_, ShortFramesAndAVanishedCameraFailWithoutWaiting)
 {
     Open();
     std::vector<BYTE> frame(kFullFrame);
@@ -173,7 +177,7 @@ TEST_F(PipeTransfer_, ShortFramesAndAVanishedCameraFailWithoutWaiting)
     SetTimeout(m_Device, 1, 3000);
 }
 
-TEST_F(PipeTransfer_, TenBitFramesAreTwiceAsLongWithTwoBitsInTheSecondByte)
+TEST_P(PipeTransfer_, TenBitFramesAreTwiceAsLongWithTwoBitsInTheSecondByte)
 {
     Open();
     SendCommand(m_Device, CamBuildSetDataWidth(TRUE));
@@ -186,5 +190,45 @@ TEST_F(PipeTransfer_, TenBitFramesAreTwiceAsLongWithTwoBitsInTheSecondByte)
         nLowBits |= frame[i];
     EXPECT_LE(nLowBits, 3);
 }
+
+TEST_P(PipeTransfer_, ACameraPulledOutDuringAFrameEndsItAndIsFoundAgainWhenPluggedIn)
+{
+    Open();
+    m_Plug.Camera().SetStall(true); // the frame transfer stays with the camera
+    ASSERT_EQ(SetTimeout(m_Device, 1, 60000), STATUS_SUCCESS);
+    std::vector<BYTE> frame(kFullFrame);
+    std::atomic<NTSTATUS> status{STATUS_PENDING};
+    std::thread reader([&] { status = ReadFrame(frame, nullptr); });
+    bool bQueued = false;
+    ASSERT_TRUE(Eventually([&] {
+        for (const SIM_EVENT& event : m_Plug.Camera().TakeEvents())
+            bQueued = bQueued || event.Kind == SIM_EVENT_KIND::ImageTransferQueued;
+        return bQueued;
+    }));
+
+    EXPECT_EQ(m_Plug.Unplug(), STATUS_SUCCESS);
+    reader.join(); // no hang: the transfer ended with the camera
+    EXPECT_EQ(status.load(), STATUS_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(m_Pnp.GetKernel().Pool.GetOutstandingBlocks(MakePoolTag('W', 'd', 'm', ' ')), 0u);
+    EXPECT_EQ(SendCommand(m_Device, CamBuildCommand(CAM_CMD_INIT)), STATUS_DELETE_PENDING);
+    EXPECT_FALSE(CDeviceHandle(m_Devices, CameraPath(0).c_str()).IsValid()) << "the next open fails";
+    m_Device.Close();
+    if (IsLibusb()) {
+        const STANDIN_STATS stats = m_Standin.GetStats();
+        EXPECT_EQ(stats.nOpenHandles, 0u) << "the back end closed the camera that went";
+        EXPECT_EQ(stats.nTransfers, 0u) << "and freed its transfers";
+        EXPECT_EQ(stats.nDevices, 0u) << "and gave its device back";
+    }
+
+    m_Plug = Plug();
+    m_Device = CDeviceHandle(m_Devices, CameraPath(0).c_str());
+    ASSERT_TRUE(m_Device.IsValid()) << "a camera plugged in again is found";
+    ASSERT_EQ(SetTimeout(m_Device, 1, 3000), STATUS_SUCCESS);
+    DWORD nReturned = 0;
+    EXPECT_EQ(ReadFrame(frame, &nReturned), STATUS_SUCCESS);
+    EXPECT_EQ(nReturned, kFullFrame);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buses, PipeTransfer_, kBothBuses, CameraBusName);
 
 } // namespace

@@ -16,7 +16,11 @@ enum class ECameraBackendKind {
     None,      // no camera: pictures can still be opened and measured
     Simulated, // one simulated camera
     Usb,       // real cameras through libusb, plugged in and out while the program runs
-    Automatic, // real cameras when any is attached at start, otherwise none
+    // Real cameras when any is attached at start, otherwise none. A device with the default
+    // ids (those of the camera's microcontroller before its firmware, which any board built
+    // on it has too) is only listed, not given firmware, unless the ids were named in
+    // VEXILO_USB_VID / VEXILO_USB_PID; Usb takes it.
+    Automatic,
 };
 
 // "sim", "usb", "none", or "" (the default: Automatic). FALSE for anything else.
@@ -36,6 +40,8 @@ public:
     std::vector<CSimCameraPlug>& SimulatedCameras() { return m_SimCameras; }
     // The USB back end (null unless the kind is Usb).
     IUsbCameraHost* UsbCameras() { return m_pUsbHost.get(); }
+    // The devices with the default ids that Automatic found and did not take.
+    const std::vector<USB_DEVICE_FOUND>& UntakenUsbDevices() const { return m_UntakenUsb; }
 
 private:
     // Destroyed in reverse: the cameras first, the namespace last.
@@ -44,5 +50,6 @@ private:
     CSimCameraBus m_SimBus;
     std::vector<CSimCameraPlug> m_SimCameras;
     std::unique_ptr<IUsbCameraHost> m_pUsbHost;
+    std::vector<USB_DEVICE_FOUND> m_UntakenUsb;
     ECameraBackendKind m_Kind;
 };
