@@ -21,6 +21,7 @@
 
 #include "app/imaging/pixel_routine.h"
 
+#include "app/imaging/bgr_avx2.h"
 #include "app/imaging/pixel_kernel.h"
 
 #include <algorithm>
@@ -177,6 +178,138 @@ void AdjustPackedBase(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, s
     AdjustPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, k);
 }
 
+
+#if KERNEL_X86_INTRINSICS
+// The AVX2 kernel: sixteen pixels to a step in 16-bit lanes, the two quotients in single
+// precision (SmallQuotient16). 16 bits hold every intermediate once the deltas are limited further:
+// a lightness delta of -300 already makes every channel 0 (L' <= -1 gives m1 <= 0 and
+// m2 <= -1), one of 600 makes every channel 255 (L' >= 512 gives m1, m2 >= 255); a
+// saturation delta of 255 already saturates S', one of -256 already makes S' <= 0.
+// Then L' lies in -300..855, S' is used in 1..255 and |m2 - m1| stays below 1200, so the
+// products that need more than 16 bits are taken as high halves of scaled operands:
+// (a * b) >> 8 = mulhi(a << 7, b << 1), ((m2 - m1) w) >> 6 = mulhi((m2 - m1) << 4, w << 6).
+constexpr int VECTOR_MIN_LIGHTNESS = -300;
+constexpr int VECTOR_MAX_LIGHTNESS = 600;
+constexpr int VECTOR_MIN_SATURATION = -256;
+constexpr int VECTOR_MAX_SATURATION = 255;
+
+// trunc(nNum / nDen) lane by lane for quotients below 256, nNum 0..65535 (unsigned
+// lanes), nDen 1..510. The single-precision quotient needs no correction here: the true
+// quotient lies at least 1 / nDen >= 1 / 510 below the next integer, and rounding moves
+// it by at most half a unit in the last place, 2^-17 below 256, so it cannot reach it.
+// The lanes are widened in the order of unpacking within 128-bit halves, which packing
+// back undoes.
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline __m256i SmallQuotient16(__m256i nNum, __m256i nDen)
+{
+    const __m256i nZero = _mm256_setzero_si256();
+    const __m256i nLow = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(nNum, nZero)),
+                                                           _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(nDen, nZero))));
+    const __m256i nHigh = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(nNum, nZero)),
+                                                            _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(nDen, nZero))));
+    return _mm256_packs_epi32(nLow, nHigh);
+}
+
+struct CHlsVectorConstants {
+    __m256i nLightness, nSaturation;
+    __m256i aNegativeBelow[3], aShift[3]; // red, green, blue
+};
+
+// f(h) of one channel (see ChannelValue), before clamping, as m1 + (((m2 - m1) w) >> 6)
+// with the weight w = h on the rise (h < 60), 64 on the flat top (60 <= h < 180), where
+// it gives m2 exactly, 240 - h on the fall (180 <= h < 240) and 0 elsewhere (h = -1 or
+// h >= 240), where it gives m1: w = max(min(h < 60 ? h : 64, h < 180 ? 64 : 240 - h), 0).
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline __m256i ChannelValue16(__m256i nHue, __m256i nNegativeBelow,
+                                                                       __m256i nShift, __m256i m1, __m256i nSpan16)
+{
+    const __m256i n64 = _mm256_set1_epi16(64);
+    const __m256i nWrapped = _mm256_add_epi16(nHue, nShift);
+    __m256i h = _mm256_sub_epi16(nWrapped, _mm256_and_si256(_mm256_cmpgt_epi16(nWrapped, _mm256_set1_epi16(359)),
+                                                            _mm256_set1_epi16(360)));
+    h = _mm256_or_si256(h, _mm256_cmpgt_epi16(nNegativeBelow, nHue)); // -1 where negative
+    const __m256i nRise = _mm256_blendv_epi8(n64, h, _mm256_cmpgt_epi16(_mm256_set1_epi16(60), h));
+    const __m256i nFall =
+        _mm256_blendv_epi8(_mm256_sub_epi16(_mm256_set1_epi16(240), h), n64, _mm256_cmpgt_epi16(_mm256_set1_epi16(180), h));
+    const __m256i w = _mm256_max_epi16(_mm256_min_epi16(nRise, nFall), _mm256_setzero_si256());
+    return _mm256_add_epi16(m1, _mm256_mulhi_epi16(nSpan16, _mm256_slli_epi16(w, 6)));
+}
+
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline void Adjust16(const BYTE* pIn, BYTE* pOut,
+                                                              const CHlsVectorConstants& k)
+{
+    const CBgr16 px = LoadBgr16(pIn);
+    const __m256i nMax = _mm256_max_epi16(px.r, _mm256_max_epi16(px.g, px.b));
+    const __m256i nMin = _mm256_min_epi16(px.r, _mm256_min_epi16(px.g, px.b));
+    const __m256i nSum = _mm256_add_epi16(nMax, nMin);
+    const __m256i nLightness = _mm256_srli_epi16(nSum, 1);
+    const __m256i d = _mm256_sub_epi16(nMax, nMin);
+    const __m256i nOne = _mm256_set1_epi16(1);
+
+    // S = 255 d / (L < 128 ? sum : 510 - sum); grey pixels divide 0 by at least 1.
+    const __m256i bDark = _mm256_cmpgt_epi16(_mm256_set1_epi16(128), nLightness);
+    const __m256i nSatDen =
+        _mm256_max_epi16(_mm256_blendv_epi8(_mm256_sub_epi16(_mm256_set1_epi16(510), nSum), nSum, bDark), nOne);
+    const __m256i nSaturation = SmallQuotient16(_mm256_sub_epi16(_mm256_slli_epi16(d, 8), d), nSatDen);
+
+    // H from the largest channel: red first, then green, then blue.
+    const __m256i bRedMax = _mm256_cmpeq_epi16(px.r, nMax);
+    const __m256i bGreenMax = _mm256_andnot_si256(bRedMax, _mm256_cmpeq_epi16(px.g, nMax));
+    __m256i nHueNum = _mm256_blendv_epi8(_mm256_sub_epi16(px.r, px.g), _mm256_sub_epi16(px.b, px.r), bGreenMax);
+    nHueNum = _mm256_blendv_epi8(nHueNum, _mm256_sub_epi16(px.g, px.b), bRedMax);
+    const __m256i nHueBase = _mm256_andnot_si256(
+        bRedMax, _mm256_blendv_epi8(_mm256_set1_epi16(240), _mm256_set1_epi16(120), bGreenMax));
+    const __m256i nHueAbs =
+        SmallQuotient16(_mm256_slli_epi16(_mm256_abs_epi16(nHueNum), 6), _mm256_max_epi16(d, nOne));
+    const __m256i nHueRaw = _mm256_add_epi16(nHueBase, _mm256_sign_epi16(nHueAbs, nHueNum));
+    const __m256i nHue =
+        _mm256_add_epi16(nHueRaw, _mm256_and_si256(_mm256_srai_epi16(nHueRaw, 15), _mm256_set1_epi16(360)));
+
+    const __m256i nSat2 = _mm256_add_epi16(nSaturation, k.nSaturation);
+    const __m256i nLight2 = _mm256_add_epi16(nLightness, k.nLightness);
+    const __m256i nSat3 = _mm256_max_epi16(_mm256_min_epi16(nSat2, _mm256_set1_epi16(255)), _mm256_setzero_si256());
+    // m2 = ((S' + 255) L') >> 8 for L' < 128, else S' + L' - ((S' L') >> 8).
+    const __m256i m2Dark = _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_add_epi16(nSat3, _mm256_set1_epi16(255)), 6),
+                                              _mm256_slli_epi16(nLight2, 2));
+    const __m256i m2Light = _mm256_sub_epi16(_mm256_add_epi16(nSat3, nLight2),
+                                             _mm256_mulhi_epi16(_mm256_slli_epi16(nSat3, 7), _mm256_slli_epi16(nLight2, 1)));
+    const __m256i m2Colour = _mm256_blendv_epi8(m2Light, m2Dark, _mm256_cmpgt_epi16(_mm256_set1_epi16(128), nLight2));
+    // S' <= 0 gives grey L' in every channel: m1 = m2 = L' gives that for any hue.
+    const __m256i bToGrey = _mm256_cmpgt_epi16(nOne, nSat2);
+    const __m256i m2 = _mm256_blendv_epi8(m2Colour, nLight2, bToGrey);
+    const __m256i m1 = _mm256_sub_epi16(_mm256_add_epi16(nLight2, nLight2), m2);
+    const __m256i nSpan16 = _mm256_slli_epi16(_mm256_sub_epi16(m2, m1), 4);
+
+    __m256i aOut[3];
+    for (int c = 0; c < 3; ++c)
+        aOut[c] = ChannelValue16(nHue, k.aNegativeBelow[c], k.aShift[c], m1, nSpan16);
+    // aOut is red, green, blue; the bytes are saturated to 0..255 as the clamp requires.
+    StoreBgrBytes(pOut, SaturateToBytes(aOut[2]), SaturateToBytes(aOut[1]), SaturateToBytes(aOut[0]));
+}
+
+KERNEL_TARGET_AVX2 void AdjustVectorAvx2(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc,
+                                         std::ptrdiff_t nSrcStride, int nWidth, int nHeight,
+                                         const CHlsConstants& constants)
+{
+    CHlsVectorConstants k;
+    k.nLightness = _mm256_set1_epi16(
+        static_cast<short>(std::clamp(constants.nLightness, VECTOR_MIN_LIGHTNESS, VECTOR_MAX_LIGHTNESS)));
+    k.nSaturation = _mm256_set1_epi16(
+        static_cast<short>(std::clamp(constants.nSaturation, VECTOR_MIN_SATURATION, VECTOR_MAX_SATURATION)));
+    for (int c = 0; c < 3; ++c) {
+        k.aNegativeBelow[c] = _mm256_set1_epi16(static_cast<short>(constants.aHue[c].nNegativeBelow));
+        k.aShift[c] = _mm256_set1_epi16(static_cast<short>(constants.aHue[c].nShift));
+    }
+    const int nVectorEnd = nWidth - nWidth % 16;
+    for (int y = 0; y < nHeight; ++y) {
+        const BYTE* pIn = pSrc + y * nSrcStride;
+        BYTE* pOut = pDst + y * nDstStride;
+        for (int x = 0; x < nVectorEnd; x += 16)
+            Adjust16(pIn + 3 * x, pOut + 3 * x, k);
+        if (nVectorEnd < nWidth)
+            AdjustPackedBody(pOut + 3 * nVectorEnd, 0, pIn + 3 * nVectorEnd, 0, nWidth - nVectorEnd, 1, constants);
+    }
+}
+#endif
+
 } // namespace
 
 void AdjustHlsRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
@@ -186,6 +319,17 @@ void AdjustHlsRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYT
         return;
     const CHlsConstants k = MakeConstants(param);
     if (nDstBpp == 3 && nSrcBpp == 3) {
+#if KERNEL_X86_INTRINSICS
+        // The vector kernel reads 16 pixels before it writes them: the same rows or
+        // rows apart, as this function promises to handle.
+        const bool bSameRows = pDst == pSrc && nDstStride == nSrcStride;
+        const std::ptrdiff_t nRowBytes = std::ptrdiff_t{nWidth} * 3;
+        if (KernelHasAvx2() &&
+            (bSameRows || !RowsOverlap(pDst, nDstStride, nRowBytes, pSrc, nSrcStride, nRowBytes, nHeight))) {
+            AdjustVectorAvx2(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, k);
+            return;
+        }
+#endif
         if (KernelHasAvx2())
             AdjustPackedAvx2(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, k);
         else

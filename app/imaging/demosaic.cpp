@@ -18,6 +18,7 @@
 
 #include "app/imaging/pixel_routine.h"
 
+#include "app/imaging/bgr_avx2.h"
 #include "app/imaging/pixel_kernel.h"
 #include "app/imaging/trunc_int.h"
 
@@ -80,12 +81,19 @@ void DemosaicPixel(BYTE* pPixel, const BYTE* a, const BYTE* b, const BYTE* c, co
     pPixel[2] = ScaleSum(nRed, nGainR);
 }
 
+// Output rows nFirstRow .. nEndRow - 1 (within 2 .. height - 3) of the mosaic at pSrc; row y
+// goes to pDst + y * nDstStride. Row 2 has the phase's row flag, later rows alternate.
+struct CRowRange {
+    int nFirst;
+    int nEnd;
+};
+
 // Any pixel sizes and gains, one pixel at a time.
 void DemosaicGeneric(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                     int nSrcBpp, int nWidth, int nHeight, CPhase phase, int nGainR, int nGainB)
+                     int nSrcBpp, int nWidth, CRowRange rows, CPhase phase, int nGainR, int nGainB)
 {
-    int nRowFlag = phase.nRowFlag;
-    for (int y = 2; y <= nHeight - 3; ++y, nRowFlag ^= 1) {
+    int nRowFlag = phase.nRowFlag ^ ((rows.nFirst - 2) & 1);
+    for (int y = rows.nFirst; y < rows.nEnd; ++y, nRowFlag ^= 1) {
         const BYTE* a = pSrc + (y - 2) * nSrcStride;
         BYTE* pOut = pDst + y * nDstStride;
         int nColFlag = phase.nColFlag;
@@ -166,12 +174,12 @@ KERNEL_BODY void DemosaicRowPacked(BYTE* __restrict pOut, const BYTE* __restrict
 }
 
 KERNEL_BODY void DemosaicPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
-                                    int nWidth, int nHeight, CPhase phase, int nGainR, int nGainB)
+                                    int nWidth, CRowRange rows, CPhase phase, int nGainR, int nGainB)
 {
     const auto nGainR2 = static_cast<std::uint16_t>(nGainR * 2);
     const auto nGainB2 = static_cast<std::uint16_t>(nGainB * 2);
-    int nRowFlag = phase.nRowFlag;
-    for (int y = 2; y <= nHeight - 3; ++y, nRowFlag ^= 1) {
+    int nRowFlag = phase.nRowFlag ^ ((rows.nFirst - 2) & 1);
+    for (int y = rows.nFirst; y < rows.nEnd; ++y, nRowFlag ^= 1) {
         const BYTE* a = pSrc + (y - 2) * nSrcStride + 2;
         BYTE* pOut = pDst + y * nDstStride + 2 * 3;
         if (nRowFlag == 0)
@@ -183,17 +191,160 @@ KERNEL_BODY void DemosaicPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const
     }
 }
 
+#if KERNEL_X86_INTRINSICS
+// The packed row in AVX2 intrinsics, 32 pixels to a step. P = 3 b + d and Q = 3 c + a come
+// from byte pairs (b, d) and (c, a) multiplied by (3, 1) and added in one instruction;
+// the pairs are interleaved within 128-bit lanes, so the 16-bit results hold pixels
+// 0..7, 16..23 (low) and 8..15, 24..31 (high), an order the final packing to bytes undoes.
+// Pixel parity is the same in both orders. Green is the floor of the mean of two bytes,
+// taken on the bytes directly.
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline __m256i LoadBytes32(const BYTE* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+struct CPairSums {
+    __m256i nLow, nHigh;
+};
+
+// 3 x + y for the 32 byte pairs at px, py.
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline CPairSums ThreeXPlusY(const BYTE* px, const BYTE* py)
+{
+    const __m256i nX = LoadBytes32(px);
+    const __m256i nY = LoadBytes32(py);
+    const __m256i nWeights = _mm256_set1_epi16(0x0103); // bytes 3, 1
+    return {_mm256_maddubs_epi16(_mm256_unpacklo_epi8(nX, nY), nWeights),
+            _mm256_maddubs_epi16(_mm256_unpackhi_epi8(nX, nY), nWeights)};
+}
+
+// min((3 s0 + s2 or 3 s1 + s3, by parity) * gain >> 11, 255) for one half.
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline __m256i ScaledSum(__m256i nEven0, __m256i nEvenM2, __m256i nOddM1,
+                                                                  __m256i nOddP1, __m256i nOdd, __m256i nGain2)
+{
+    const __m256i nThree = _mm256_set1_epi16(3);
+    const __m256i nEven = _mm256_add_epi16(_mm256_mullo_epi16(nEven0, nThree), nEvenM2);
+    const __m256i nOddSum = _mm256_add_epi16(_mm256_mullo_epi16(nOddM1, nThree), nOddP1);
+    const __m256i nSum = _mm256_blendv_epi8(nEven, nOddSum, nOdd);
+    return _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(nSum, 4), nGain2), _mm256_set1_epi16(255));
+}
+
+// Floor of the mean of two bytes.
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline __m256i FloorMean(__m256i x, __m256i y)
+{
+    return _mm256_sub_epi8(_mm256_avg_epu8(x, y), _mm256_and_si256(_mm256_xor_si256(x, y), _mm256_set1_epi8(1)));
+}
+
+// Lanes of odd column phase for a step whose first pixel has column flag nFlag.
+struct CParityMasks {
+    __m256i nOdd16, nOdd8;
+};
+
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline CParityMasks ParityMasks(int nFlag)
+{
+    if (nFlag != 0)
+        return {_mm256_set1_epi32(0x0000FFFF), _mm256_set1_epi16(0x00FF)};
+    return {_mm256_set1_epi32(static_cast<int>(0xFFFF0000u)), _mm256_set1_epi16(static_cast<short>(0xFF00))};
+}
+
+// 32 output pixels from column i of the rows a..d (see DemosaicRowPacked).
+template <int ROW_FLAG>
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline void Demosaic32(BYTE* pOut, const BYTE* a, const BYTE* b,
+                                                                const BYTE* c, const BYTE* d, CParityMasks odd,
+                                                                __m256i nGainRed, __m256i nGainBlue)
+{
+    // P and Q at offsets -2, -1, 0, +1.
+    CPairSums aP[4], aQ[4];
+    for (int o = 0; o < 4; ++o) {
+        aP[o] = ThreeXPlusY(b + o - 2, d + o - 2);
+        aQ[o] = ThreeXPlusY(c + o - 2, a + o - 2);
+    }
+    const CPairSums* pRed = ROW_FLAG == 0 ? aP : aQ;
+    const CPairSums* pBlue = ROW_FLAG == 0 ? aQ : aP;
+    // Red: even 3 R[0] + R[-2], odd 3 R[-1] + R[+1]. Blue: odd 3 B[0] + B[-2], even 3 B[-1] + B[+1].
+    const __m256i nRedLow = ScaledSum(pRed[2].nLow, pRed[0].nLow, pRed[1].nLow, pRed[3].nLow, odd.nOdd16, nGainRed);
+    const __m256i nRedHigh =
+        ScaledSum(pRed[2].nHigh, pRed[0].nHigh, pRed[1].nHigh, pRed[3].nHigh, odd.nOdd16, nGainRed);
+    // ScaledSum takes its second sum on set lanes: for blue those are the even ones.
+    const __m256i nEven16 = _mm256_xor_si256(odd.nOdd16, _mm256_set1_epi32(-1));
+    const __m256i nBlueLow =
+        ScaledSum(pBlue[2].nLow, pBlue[0].nLow, pBlue[1].nLow, pBlue[3].nLow, nEven16, nGainBlue);
+    const __m256i nBlueHigh =
+        ScaledSum(pBlue[2].nHigh, pBlue[0].nHigh, pBlue[1].nHigh, pBlue[3].nHigh, nEven16, nGainBlue);
+    const __m256i nRed = _mm256_packus_epi16(nRedLow, nRedHigh);
+    const __m256i nBlue = _mm256_packus_epi16(nBlueLow, nBlueHigh);
+
+    const __m256i nG1 = FloorMean(LoadBytes32(b - 1), LoadBytes32(c));
+    const __m256i nG2 = FloorMean(LoadBytes32(c - 1), LoadBytes32(b));
+    const __m256i nGreen =
+        ROW_FLAG == 0 ? _mm256_blendv_epi8(nG1, nG2, odd.nOdd8) : _mm256_blendv_epi8(nG2, nG1, odd.nOdd8);
+
+    StoreBgrBytes(pOut, _mm256_castsi256_si128(nBlue), _mm256_castsi256_si128(nGreen), _mm256_castsi256_si128(nRed));
+    StoreBgrBytes(pOut + 48, _mm256_extracti128_si256(nBlue, 1), _mm256_extracti128_si256(nGreen, 1),
+                  _mm256_extracti128_si256(nRed, 1));
+}
+
+// The output row is apart from the source, so a row whose length is not a multiple of 32
+// ends with a step that overlaps the one before and writes some pixels again, equal.
+template <int ROW_FLAG>
+KERNEL_TARGET_AVX2 void DemosaicRowAvx2(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d,
+                                        int nCount, int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)
+{
+    if (nCount < 32) {
+        DemosaicRowPacked<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
+        return;
+    }
+    const __m256i nGainRed = _mm256_set1_epi16(static_cast<short>(nGainR2));
+    const __m256i nGainBlue = _mm256_set1_epi16(static_cast<short>(nGainB2));
+    const CParityMasks odd = ParityMasks(nColFlag);
+    int i = 0;
+    for (; i + 32 <= nCount; i += 32)
+        Demosaic32<ROW_FLAG>(pOut + 3 * i, a + i, b + i, c + i, d + i, odd, nGainRed, nGainBlue);
+    if (i < nCount) {
+        i = nCount - 32;
+        Demosaic32<ROW_FLAG>(pOut + 3 * i, a + i, b + i, c + i, d + i, ParityMasks(nColFlag ^ (i & 1)), nGainRed,
+                             nGainBlue);
+    }
+}
+#endif
+
 KERNEL_TARGET_AVX2 void DemosaicPackedAvx2(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc,
-                                           std::ptrdiff_t nSrcStride, int nWidth, int nHeight, CPhase phase, int nGainR,
+                                           std::ptrdiff_t nSrcStride, int nWidth, CRowRange rows, CPhase phase, int nGainR,
                                            int nGainB)
 {
-    DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, phase, nGainR, nGainB);
+#if KERNEL_X86_INTRINSICS
+    const auto nGainR2 = static_cast<std::uint16_t>(nGainR * 2);
+    const auto nGainB2 = static_cast<std::uint16_t>(nGainB * 2);
+    int nRowFlag = phase.nRowFlag ^ ((rows.nFirst - 2) & 1);
+    for (int y = rows.nFirst; y < rows.nEnd; ++y, nRowFlag ^= 1) {
+        const BYTE* a = pSrc + (y - 2) * nSrcStride + 2;
+        BYTE* pOut = pDst + y * nDstStride + 2 * 3;
+        if (nRowFlag == 0)
+            DemosaicRowAvx2<0>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
+                               phase.nColFlag, nGainR2, nGainB2);
+        else
+            DemosaicRowAvx2<1>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
+                               phase.nColFlag, nGainR2, nGainB2);
+    }
+#else
+    DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
+#endif
 }
 
 void DemosaicPackedBase(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride, int nWidth,
-                        int nHeight, CPhase phase, int nGainR, int nGainB)
+                        CRowRange rows, CPhase phase, int nGainR, int nGainB)
 {
-    DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, phase, nGainR, nGainB);
+    DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
+}
+
+// Gains as the kernels take them: trunc(hundredths * 1.28).
+int KernelGain(int nGain)
+{
+    return TruncToInt(nGain * 1.28);
+}
+
+bool PackedGains(int nGainR, int nGainB)
+{
+    return nGainR >= 0 && nGainR <= 32767 && nGainB >= 0 && nGainB <= 32767;
 }
 
 } // namespace
@@ -204,19 +355,37 @@ void DemosaicRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE
     if (nWidth < 5 || nHeight < 5 || nDstBpp < 3 || nSrcBpp < 1)
         return;
     const CPhase phase = PhaseOfMode(param.nMode);
-    const int nGainR = TruncToInt(param.nGainR * 1.28);
-    const int nGainB = TruncToInt(param.nGainB * 1.28);
-    const bool bPacked = nSrcBpp == 1 && nDstBpp == 3 && nGainR >= 0 && nGainR <= 32767 && nGainB >= 0 &&
-                         nGainB <= 32767 &&
+    const int nGainR = KernelGain(param.nGainR);
+    const int nGainB = KernelGain(param.nGainB);
+    const CRowRange rows{2, nHeight - 2};
+    const bool bPacked = nSrcBpp == 1 && nDstBpp == 3 && PackedGains(nGainR, nGainB) &&
                          !RowsOverlap(pDst, nDstStride, std::ptrdiff_t{nWidth} * 3, pSrc, nSrcStride, nWidth, nHeight);
     if (!bPacked) {
-        DemosaicGeneric(pDst, nDstStride, nDstBpp, pSrc, nSrcStride, nSrcBpp, nWidth, nHeight, phase, nGainR, nGainB);
+        DemosaicGeneric(pDst, nDstStride, nDstBpp, pSrc, nSrcStride, nSrcBpp, nWidth, rows, phase, nGainR, nGainB);
         return;
     }
     if (KernelHasAvx2())
-        DemosaicPackedAvx2(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, phase, nGainR, nGainB);
+        DemosaicPackedAvx2(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
     else
-        DemosaicPackedBase(pDst, nDstStride, pSrc, nSrcStride, nWidth, nHeight, phase, nGainR, nGainB);
+        DemosaicPackedBase(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
+}
+
+void DemosaicRow(BYTE* pOut, const BYTE* pSrc, std::ptrdiff_t nSrcStride, int nWidth, int nHeight, int y,
+                 const CDemosaicParam& param)
+{
+    if (nWidth < 5 || y < 2 || y > nHeight - 3)
+        return;
+    const CPhase phase = PhaseOfMode(param.nMode);
+    const int nGainR = KernelGain(param.nGainR);
+    const int nGainB = KernelGain(param.nGainB);
+    // Destination stride 0: row y lands on pOut itself.
+    const CRowRange rows{y, y + 1};
+    if (!PackedGains(nGainR, nGainB))
+        DemosaicGeneric(pOut, 0, 3, pSrc, nSrcStride, 1, nWidth, rows, phase, nGainR, nGainB);
+    else if (KernelHasAvx2())
+        DemosaicPackedAvx2(pOut, 0, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
+    else
+        DemosaicPackedBase(pOut, 0, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
 }
 
 int Demosaic(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDstY, int nDstBpp, int nSrcBpp,

@@ -28,3 +28,10 @@ int Demosaic(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDs
 // nDstBpp must be at least 3; the first byte of every source pixel is its sample.
 void DemosaicRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
                   int nSrcBpp, int nWidth, int nHeight, const CDemosaicParam& param);
+
+// Row y (2 .. nHeight - 3) of what DemosaicRows writes for an 8-bit packed mosaic of
+// nWidth x nHeight (first row at pSrc) into a 24-bit destination: columns 2 .. nWidth - 3
+// of the packed blue-green-red row pOut, which must not overlap the mosaic. Other rows
+// write nothing.
+void DemosaicRow(BYTE* pOut, const BYTE* pSrc, std::ptrdiff_t nSrcStride, int nWidth, int nHeight, int y,
+                 const CDemosaicParam& param);

@@ -56,6 +56,13 @@ private:
     // Makes picture like model (size and format) unless it is already.
     static bool KeepLike(CDibImage& picture, const CDibImage& model);
 
+    // ProcessFrame with colour reconstruction when raw (8-bit) and color (24-bit) have one
+    // size: every step row by row while the rows are in cache, the picture before
+    // sharpening kept only as the four rows the sharpening window needs. false, with
+    // nothing done, when the pictures do not fit that form or the row store cannot be made.
+    bool StreamColourFrame(const CDibImage& raw, CDibImage& color, const CFrameSettings& settings);
+
     CDibImage m_ColorTemp;    // reconstruction target when color and raw differ in size
     CDibImage m_SharpenCopy;  // unchanged copy of the picture being sharpened
+    CDibImage m_RowRing;      // the last four rows before sharpening, row y in row y % 4
 };

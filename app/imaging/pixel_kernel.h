@@ -17,6 +17,8 @@
 // ready and crash instrumented builds.
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define KERNEL_TARGET_AVX2 [[gnu::target("avx2")]]
+// Kernels written with AVX2 intrinsics (immintrin.h) exist only where this is 1.
+#define KERNEL_X86_INTRINSICS 1
 inline bool KernelHasAvx2()
 {
     // Decided once per process. VEXILO_BASELINE_KERNELS in the environment forces the
@@ -26,6 +28,7 @@ inline bool KernelHasAvx2()
 }
 #else
 #define KERNEL_TARGET_AVX2
+#define KERNEL_X86_INTRINSICS 0
 inline bool KernelHasAvx2()
 {
     return false;

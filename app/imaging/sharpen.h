@@ -20,3 +20,9 @@ int Sharpen24(BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nD
 // The same on rows addressed directly (first pixels, strides in bytes); nChannels 1 or 3.
 void SharpenRows(BYTE* pDst, std::ptrdiff_t nDstStride, int nDstBpp, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
                  int nSrcBpp, int nWidth, int nHeight, int nChannels, int nStrength);
+
+// One interior row from four source rows given by address: r0..r3 are rows y - 2 .. y + 1
+// (packed, nChannels bytes per pixel), pOut the packed destination row, apart from them.
+// Columns 2 .. nWidth - 3 are written, as SharpenRows writes row y.
+void SharpenRow(BYTE* pOut, const BYTE* r0, const BYTE* r1, const BYTE* r2, const BYTE* r3, int nWidth, int nChannels,
+                int nStrength);

@@ -11,7 +11,12 @@
 
 #include "app/imaging/pixel_routine.h"
 
+#include "app/imaging/pixel_kernel.h"
 #include "app/imaging/trunc_int.h"
+
+#if KERNEL_X86_INTRINSICS
+#include <immintrin.h>
+#endif
 
 #include <cmath>
 #include <cstdint>
@@ -46,6 +51,35 @@ void MapRun(const BYTE* pTable, BYTE* pOut, const BYTE* pIn, int nBytes)
     for (; i < nBytes; ++i)
         pOut[i] = pTable[pIn[i]];
 }
+
+#if KERNEL_X86_INTRINSICS
+// The table as sixteen byte shuffles of sixteen entries each: the low four bits of a
+// byte pick an entry in every one of them, and its high four bits choose among the
+// sixteen results, bit 4 first, in a tree of blends (a blend looks at bit 7 of each
+// byte, so bit b is shifted up to it).
+KERNEL_TARGET_AVX2 void MapRunAvx2(const BYTE* pTable, BYTE* pOut, const BYTE* pIn, int nBytes)
+{
+    __m256i aPart[16];
+    for (int k = 0; k < 16; ++k)
+        aPart[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pTable + 16 * k)));
+    const __m256i nLowBits = _mm256_set1_epi8(0x0F);
+    int i = 0;
+    for (; i + 32 <= nBytes; i += 32) {
+        const __m256i nIn = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pIn + i));
+        const __m256i nLow = _mm256_and_si256(nIn, nLowBits);
+        __m256i aLevel[16];
+        for (int k = 0; k < 16; ++k)
+            aLevel[k] = _mm256_shuffle_epi8(aPart[k], nLow);
+        for (int nBit = 4, nCount = 8; nBit < 8; ++nBit, nCount /= 2) {
+            const __m256i nSelect = _mm256_slli_epi16(nIn, 7 - nBit);
+            for (int k = 0; k < nCount; ++k)
+                aLevel[k] = _mm256_blendv_epi8(aLevel[2 * k], aLevel[2 * k + 1], nSelect);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pOut + i), aLevel[0]);
+    }
+    MapRun(pTable, pOut + i, pIn + i, nBytes - i);
+}
+#endif
 
 int RunToneRoutine(const BYTE aTable[256], BYTE* pDst, const BYTE* pSrc, const RECT& rcSrc, int nDstX, int nDstY,
                    int nDstBpp, int nSrcBpp, int nDstStride, int nSrcStride, int nChannels)
@@ -115,8 +149,18 @@ void ApplyToneTable(const BYTE aTable[256], BYTE* pDst, std::ptrdiff_t nDstStrid
     for (int i = 0; i < 256; ++i)
         aLocal[i] = aTable[i];
     if (nDstBpp == nChannels && nSrcBpp == nChannels) {
+        const int nRowBytes = nWidth * nChannels;
+#if KERNEL_X86_INTRINSICS
+        // The vector form reads 32 bytes before it writes them: same rows or rows apart.
+        if (KernelHasAvx2() && ((pDst == pSrc && nDstStride == nSrcStride) ||
+                                !RowsOverlap(pDst, nDstStride, nRowBytes, pSrc, nSrcStride, nRowBytes, nHeight))) {
+            for (int y = 0; y < nHeight; ++y)
+                MapRunAvx2(aLocal, pDst + y * nDstStride, pSrc + y * nSrcStride, nRowBytes);
+            return;
+        }
+#endif
         for (int y = 0; y < nHeight; ++y)
-            MapRun(aLocal, pDst + y * nDstStride, pSrc + y * nSrcStride, nWidth * nChannels);
+            MapRun(aLocal, pDst + y * nDstStride, pSrc + y * nSrcStride, nRowBytes);
         return;
     }
     for (int y = 0; y < nHeight; ++y) {

@@ -107,6 +107,40 @@ TEST(FrameProcessor, ColourChainMatchesThePlainSequenceFrameAfterFrame)
     }
 }
 
+// The row-by-row colour chain against the plain sequence for every combination of the
+// selectable steps, on sizes with row padding, a frame too small to reconstruct or
+// sharpen, and strengths in each range of the sharpening arithmetic.
+TEST(FrameProcessor, ColourChainMatchesThePlainSequenceForEverySelection)
+{
+    struct CSize {
+        int nWidth, nHeight;
+    };
+    CFrameProcessor processor;
+    unsigned nSeed = 100;
+    for (CSize size : {CSize{37, 11}, CSize{5, 5}, CSize{4, 9}, CSize{9, 4}, CSize{64, 6}})
+        for (int nSelection = 0; nSelection < 8; ++nSelection)
+            for (int nStrength : {0, 12, -300, 20000000}) {
+                CFrameSettings s = ColourSettings();
+                s.m_BayerMode = nSelection % 4;
+                if ((nSelection & 1) != 0)
+                    s.m_HLS.H = s.m_HLS.L = s.m_HLS.S = 0;
+                if ((nSelection & 2) != 0)
+                    s.Gamma = 100;
+                if ((nSelection & 2) != 0 && (nSelection & 4) != 0)
+                    s.m_HLS.C = 0;
+                s.m_HLS.SP = nStrength;
+                s.m_BinaryFlg = (nSelection & 4) != 0;
+                s.m_Binary = 90;
+                ++nSeed;
+                CFrames mine(size.nWidth, size.nHeight, size.nWidth, nSeed);
+                CFrames plain(size.nWidth, size.nHeight, size.nWidth, nSeed);
+                processor.ProcessFrame(mine.raw, mine.color, s);
+                PlainSequence(plain.raw, plain.color, s);
+                ASSERT_EQ(AllBytes(plain.color), AllBytes(mine.color))
+                    << size.nWidth << "x" << size.nHeight << " selection " << nSelection << " strength " << nStrength;
+            }
+}
+
 TEST(FrameProcessor, GrayChainFlipsTheRawFrameAndUsesEightBitRoutines)
 {
     CFrameProcessor processor;

@@ -61,21 +61,25 @@ TEST(Demosaic, UniformFrameGivesGreyInteriorAndBlackBorder)
 
 TEST(Demosaic, MatchesTheDefinitionInEveryPhaseAndWithAnyGains)
 {
-    const CDibImage raw = RandomPicture(1100, 9, 8, 1);
     struct CCase {
         int nMode, nGainR, nGainB;
     };
-    // Mode 7 acts as 0; negative and huge gains leave the 16-bit fast path.
+    // Mode 7 acts as 0; negative and huge gains leave the 16-bit fast path; 25599 (32766
+    // after scaling) is the largest it takes.
     const CCase cases[] = {{0, 100, 100}, {1, 100, 100}, {2, 37, 200}, {3, 160, 55},
-                          {7, 100, 100}, {1, -50, 3000}, {2, 100000, 0}};
-    for (const CCase& c : cases) {
-        CDibImage color, expected;
-        color.Create(1100, 9, 24);
-        expected.Create(1100, 9, 24);
-        CDemosaicParam param{c.nMode, c.nGainR, 100, c.nGainB};
-        color.Apply(Demosaic, raw, nullptr, 0, 0, &param);
-        ReferenceDemosaic(raw, expected, c.nMode, c.nGainR, c.nGainB);
-        EXPECT_EQ(AllBytes(expected), AllBytes(color)) << "mode " << c.nMode << " gains " << c.nGainR;
+                          {7, 100, 100}, {1, -50, 3000}, {2, 100000, 0}, {3, 25599, 1}};
+    // Rows of whole 32-pixel steps plus a tail, and one whose last step starts at an odd pixel.
+    for (int nWidth : {1100, 41}) {
+        const CDibImage raw = RandomPicture(nWidth, 9, 8, 1);
+        for (const CCase& c : cases) {
+            CDibImage color, expected;
+            color.Create(nWidth, 9, 24);
+            expected.Create(nWidth, 9, 24);
+            CDemosaicParam param{c.nMode, c.nGainR, 100, c.nGainB};
+            color.Apply(Demosaic, raw, nullptr, 0, 0, &param);
+            ReferenceDemosaic(raw, expected, c.nMode, c.nGainR, c.nGainB);
+            EXPECT_EQ(AllBytes(expected), AllBytes(color)) << nWidth << " mode " << c.nMode << " gains " << c.nGainR;
+        }
     }
 }
 
@@ -121,6 +125,36 @@ TEST(AdjustHls, MatchesTheDefinitionForEveryKindOfDelta)
                         ReferenceHls(MemPixel(expected, x, y), nHue, nLight, nSat);
                 ASSERT_EQ(AllBytes(expected), AllBytes(adjusted)) << nHue << " " << nLight << " " << nSat;
             }
+}
+
+// Every red-green pair with blue at its extremes, around the middle and at random levels,
+// with deltas at and beyond the limits where every channel saturates: the vector
+// kernel works in 16-bit lanes with the deltas limited to those ranges.
+TEST(AdjustHls, MatchesTheDefinitionOnEveryRedGreenPair)
+{
+    const int nBlues[] = {0, 1, 2, 61, 127, 128, 129, 200, 254, 255};
+    CDibImage picture;
+    picture.Create(256 * 16, 256, 24); // width a multiple of 16: whole vectors only
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            BYTE* p = MemPixel(picture, x, y);
+            p[0] = static_cast<BYTE>(x / 256 < 10 ? nBlues[x / 256] : (x * 37 + y * 11) % 256);
+            p[1] = static_cast<BYTE>(x % 256);
+            p[2] = static_cast<BYTE>(y);
+        }
+    const CHlsParam deltas[] = {{25, -40, 60}, {-1, -300, -256}, {359, 600, 255}, {0, 599, 1},
+                                {7, -299, -255}, {-130, 511, 254}, {0, -1000, 1000}};
+    for (const CHlsParam& param : deltas) {
+        CDibImage adjusted = CopyOf(picture);
+        AdjustHlsRows(adjusted.Bits(), adjusted.Stride(), 3, adjusted.Bits(), adjusted.Stride(), 3, adjusted.Width(),
+                      256, param);
+        CDibImage expected = CopyOf(picture);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < picture.Width(); ++x)
+                ReferenceHls(MemPixel(expected, x, y), param.nHue, param.nLightness, param.nSaturation);
+        ASSERT_EQ(AllBytes(expected), AllBytes(adjusted)) << param.nHue << " " << param.nLightness << " "
+                                                          << param.nSaturation;
+    }
 }
 
 TEST(AdjustHls, GreyWithLightnessPlus300BecomesWhiteAndCopiesWork)
@@ -190,6 +224,30 @@ TEST(ToneCurves, GammaAndContrastMapEveryChannel)
             ASSERT_EQ(table[MemPixel(color, 0, y)[i]], MemPixel(mapped, 0, y)[i]);
 }
 
+// Any table, every byte value, in place and into other rows, over run lengths that end
+// inside and after whole 32-byte steps.
+TEST(ToneCurves, ApplyToneTableMapsEveryValueThroughAnyTable)
+{
+    BYTE aTable[256];
+    for (int i = 0; i < 256; ++i)
+        aTable[i] = static_cast<BYTE>((i * 167 + 13) % 256); // a permutation: every entry tells
+    for (int nWidth : {1, 10, 11, 21, 22, 100}) {
+        const int nRowBytes = nWidth * 3;
+        Bytes source(static_cast<std::size_t>(nRowBytes) * 4);
+        for (std::size_t i = 0; i < source.size(); ++i)
+            source[i] = static_cast<BYTE>(i * 101 + nWidth);
+        Bytes expected = source;
+        for (BYTE& b : expected)
+            b = aTable[b];
+        Bytes inPlace = source;
+        ApplyToneTable(aTable, inPlace.data(), nRowBytes, 3, inPlace.data(), nRowBytes, 3, nWidth, 4, 3);
+        EXPECT_EQ(expected, inPlace) << nWidth;
+        Bytes apart(source.size());
+        ApplyToneTable(aTable, apart.data(), nRowBytes, 3, source.data(), nRowBytes, 3, nWidth, 4, 3);
+        EXPECT_EQ(expected, apart) << nWidth;
+    }
+}
+
 TEST(Binarize, EightBitThresholdIsExclusive)
 {
     CDibImage picture;
@@ -230,15 +288,22 @@ TEST(Sharpen, UniformPictureStaysUnchanged)
 
 TEST(Sharpen, MatchesTheDefinitionAndKeepsTheBorder)
 {
-    for (int nBits : {8, 24}) {
-        const CDibImage original = RandomPicture(400, 7, nBits, 7);
-        for (int nStrength : {1, 10, 30, -7, 200, 100000}) {
+    struct CCase {
+        int nBits, nWidth;
+    };
+    // The fast kernels work on chunks of 1024 bytes in 16-byte steps: rows whose last
+    // chunk is short (24-bit 348, 8-bit 1036), ends in a partial step (400) or is all
+    // shorter than one step (8). Widths without row padding, which AllBytes would compare.
+    for (CCase c : {CCase{8, 400}, CCase{24, 400}, CCase{24, 348}, CCase{8, 1036}, CCase{24, 8}, CCase{8, 8}}) {
+        const CDibImage original = RandomPicture(c.nWidth, 7, c.nBits, 7);
+        for (int nStrength : {1, 10, 30, -7, 128, -128, 129, 200, 100000}) {
             // The destination's own border values must survive, so they differ from the copy.
-            CDibImage picture = RandomPicture(400, 7, nBits, 8);
+            CDibImage picture = RandomPicture(c.nWidth, 7, c.nBits, 8);
             CDibImage expected = CopyOf(picture);
             ReferenceSharpen(original, expected, nStrength);
-            picture.Apply(nBits == 8 ? Sharpen8 : Sharpen24, original, nullptr, 0, 0, &nStrength);
-            EXPECT_EQ(AllBytes(expected), AllBytes(picture)) << nBits << " bits, strength " << nStrength;
+            picture.Apply(c.nBits == 8 ? Sharpen8 : Sharpen24, original, nullptr, 0, 0, &nStrength);
+            EXPECT_EQ(AllBytes(expected), AllBytes(picture))
+                << c.nBits << " bits, width " << c.nWidth << ", strength " << nStrength;
         }
     }
 }
