@@ -47,8 +47,9 @@ protected:
     {
         Stop();
         STREAM_READ read;
-        return Eventually([&] { return Read(1, &read) == STATUS_UNSUCCESSFUL; }) &&
-               OutstandingPoolBlocks() == m_nBaseBlocks;
+        // The stream is unpublished before its rings are freed: both are awaited.
+        return Eventually(
+            [&] { return Read(1, &read) == STATUS_UNSUCCESSFUL && OutstandingPoolBlocks() == m_nBaseBlocks; });
     }
 
     void RemoveWhileReading(bool bSurprise);
