@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <unordered_set>
 #include <utility>
 
@@ -22,6 +23,7 @@
 //  - The first occurrence of a key wins, also when its section appears more than once:
 //    the sections of one name are searched in file order.
 //  - A value in one pair of matching quotes ("..." or '...') is read without them.
+//  - A UTF-16 file (see IsUtf16Text) is not read: every key and section is missing.
 //
 // How it is written: only the changed line is touched, everything else (comments, blank
 // lines, spacing, unknown keys, order, the byte order mark, each line's own line end)
@@ -30,6 +32,8 @@
 // so comments and blank lines heading the next section stay with that section; a new
 // section goes at the end of the file without a blank line before it. New lines use the
 // line end of the file's first line (CRLF for a new file or one without line ends).
+// A UTF-16 file is never written: its lines cannot be found, and ASCII lines added to
+// it would corrupt it.
 
 namespace {
 
@@ -153,6 +157,26 @@ R NoThrow(R failure, F&& f) noexcept
 
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
+// UTF-16 text: a byte order mark (FF FE little-endian, FE FF big-endian), or, without
+// one, the zero high bytes of ASCII characters at every other position: zeros at a
+// quarter or more of the even (or odd) positions and at most a quarter as many at the
+// others. A few stray zeros, or a run of zeros such as a damaged file's tail, fill
+// both kinds of position alike and do not count.
+bool IsUtf16Text(std::string_view text)
+{
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+        return true;
+    if (text.size() < 2)
+        return false;
+    size_t nZeros[2] = {0, 0};
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\0')
+            ++nZeros[i % 2];
+    const size_t nMore = std::max(nZeros[0], nZeros[1]);
+    const size_t nLess = std::min(nZeros[0], nZeros[1]);
+    return nMore * 4 >= text.size() / 2 && nLess * 4 <= nMore;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -198,6 +222,7 @@ void CProfileFile::Parse(std::string_view text)
 {
     m_Lines.clear();
     m_bModified = false;
+    m_bUtf16 = IsUtf16Text(text);
     m_bBom = text.substr(0, kBom.size()) == kBom;
     if (m_bBom)
         text.remove_prefix(kBom.size());
@@ -218,6 +243,8 @@ void CProfileFile::BuildIndex()
 {
     m_KeyIndex.clear();
     m_SectionIndex.clear();
+    if (m_bUtf16)
+        return; // nothing of it can be read
     bool bInSection = false;
     std::string section;
     for (size_t i = 0; i < m_Lines.size(); ++i) {
@@ -273,7 +300,9 @@ DWORD CProfileFile::ListNames(const char* szSection, char* szReturned, DWORD nSi
     std::vector<std::string_view> names;
     std::unordered_set<std::string> seen;
     bool bInSection = false;
-    for (const CProfileLine& line : m_Lines) {
+    // A UTF-16 file has no names: its lines are not read.
+    const std::span<const CProfileLine> lines = m_bUtf16 ? std::span<const CProfileLine>{} : m_Lines;
+    for (const CProfileLine& line : lines) {
         CParsedLine parsed = ParseLine(line.text);
         if (parsed.kind == CParsedLine::Section) {
             bInSection = szSection && EqualNoCase(parsed.name, Trim(szSection));
@@ -326,17 +355,17 @@ bool CProfileFile::WriteString(const char* szSection, const char* szKey, const c
         return false;
     std::string_view section = Trim(szSection);
     std::string_view key = Trim(szKey);
-    if (section.find(']') != std::string_view::npos)
+    // "[]" would be a section no program writes on purpose; and a UTF-16 file would be
+    // corrupted by ASCII lines.
+    if (section.empty() || section.find(']') != std::string_view::npos || m_bUtf16)
         return false;
     if (key.empty() || key.find('=') != std::string_view::npos || key.front() == '[' || key.front() == ';')
         return false;
 
     return NoThrow<BOOL>(FALSE, [&] {
         if (!szValue) {
-            if (DeleteKey(section, key)) {
+            if (DeleteKey(section, key))
                 m_bModified = true;
-                BuildIndex();
-            }
             return true;
         }
         std::string_view value = Trim(szValue);
@@ -358,7 +387,6 @@ bool CProfileFile::WriteString(const char* szSection, const char* szKey, const c
         }
         InsertKey(section, key, value);
         m_bModified = true;
-        BuildIndex();
         return true;
     });
 }
@@ -389,6 +417,17 @@ void CProfileFile::InsertKey(std::string_view section, std::string_view key, std
         m_Lines.back().eol = eol;
     m_Lines.insert(m_Lines.begin() + static_cast<std::ptrdiff_t>(nAt), std::make_move_iterator(added.begin()),
                    std::make_move_iterator(added.end()));
+
+    // The index follows without being built again, which would make many writes into a
+    // big file take time in proportion to both: the lines from nAt on moved down, and
+    // the new lines are the first (only) ones of their names.
+    for (auto* pIndex : {&m_KeyIndex, &m_SectionIndex})
+        for (auto& entry : *pIndex)
+            if (entry.second >= nAt)
+                entry.second += added.size();
+    if (header == m_SectionIndex.end())
+        m_SectionIndex.emplace(Lower(section), nAt++);
+    m_KeyIndex.emplace(IndexKey(section, key), nAt);
 }
 
 // Removes every line of the key in the sections of that name, so that no later
@@ -397,19 +436,31 @@ bool CProfileFile::DeleteKey(std::string_view section, std::string_view key)
 {
     bool bInSection = false;
     size_t nKept = 0;
+    std::vector<size_t> removed; // in increasing order
     for (size_t i = 0; i < m_Lines.size(); ++i) {
         CParsedLine parsed = ParseLine(m_Lines[i].text);
         if (parsed.kind == CParsedLine::Section)
             bInSection = EqualNoCase(parsed.name, section);
-        if (parsed.kind == CParsedLine::Key && bInSection && EqualNoCase(parsed.name, key))
+        if (parsed.kind == CParsedLine::Key && bInSection && EqualNoCase(parsed.name, key)) {
+            removed.push_back(i);
             continue;
+        }
         if (nKept != i)
             m_Lines[nKept] = std::move(m_Lines[i]);
         ++nKept;
     }
-    bool bRemoved = nKept != m_Lines.size();
+    if (removed.empty())
+        return false;
     m_Lines.resize(nKept);
-    return bRemoved;
+
+    // The index follows: the key's entry goes, every other line moved up by the number
+    // of removed lines before it.
+    m_KeyIndex.erase(IndexKey(section, key));
+    for (auto* pIndex : {&m_KeyIndex, &m_SectionIndex})
+        for (auto& entry : *pIndex)
+            entry.second -= static_cast<size_t>(std::lower_bound(removed.begin(), removed.end(), entry.second) -
+                                                removed.begin());
+    return true;
 }
 
 bool CProfileFile::Save(const char* szFileName) const

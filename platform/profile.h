@@ -12,7 +12,7 @@
 // key's value. A missing key or an empty value gives nDefault; a present value that
 // does not start with a number gives 0. Numbers beyond 32 bits wrap around, so the
 // result carries the same bits as the platform's unsigned answer. A null section or
-// key, or a missing or unreadable file, gives nDefault.
+// key, or a missing, unreadable or UTF-16 file, gives nDefault.
 int GetPrivateProfileIntA(const char* szSection, const char* szKey, int nDefault, const char* szFileName);
 
 // Copies the key's value (surrounding blanks and one pair of matching quotes removed)
@@ -21,7 +21,8 @@ int GetPrivateProfileIntA(const char* szSection, const char* szKey, int nDefault
 // Answers the number of characters copied, not counting the zero; nSize 0 writes nothing.
 // A null szKey lists the key names of the section, a null szSection the section names:
 // each name zero-terminated, the list ended by one more zero; when the list does not fit
-// it is cut, still doubly terminated, and the answer is nSize - 2.
+// it is cut, still doubly terminated, and the answer is nSize - 2. A UTF-16 file reads
+// as empty: the default, or an empty list.
 DWORD GetPrivateProfileStringA(const char* szSection, const char* szKey, const char* szDefault,
                                char* szReturned, DWORD nSize, const char* szFileName);
 
@@ -29,9 +30,11 @@ DWORD GetPrivateProfileStringA(const char* szSection, const char* szKey, const c
 // section or key when needed; a null szValue deletes the key. The file is replaced as a
 // whole (temporary file in the same folder, flushed, renamed over the original, the
 // original's permissions kept), so it is never left half written. Answers FALSE, leaving
-// the file as it was, when the file exists but cannot be read, when it cannot be
-// replaced, for a null section or key (deleting whole sections is not supported) and for
-// names or values that would break the file's lines (see CProfileFile::WriteString).
+// the file as it was, when the file exists but cannot be read, when it is UTF-16 (ASCII
+// lines would corrupt it), when it cannot be replaced, for a null section or key
+// (deleting whole sections is not supported), for a section name that is empty once
+// blanks are removed, and for names or values that would break the file's lines (see
+// CProfileFile::WriteString).
 BOOL WritePrivateProfileStringA(const char* szSection, const char* szKey, const char* szValue,
                                 const char* szFileName);
 
@@ -43,6 +46,8 @@ public:
     // but cannot be read gives an empty profile and false.
     bool Load(const char* szFileName);
     // Takes text as the file's contents (a leading UTF-8 byte order mark is skipped).
+    // UTF-16 text (a byte order mark FF FE or FE FF, or zero bytes at every other
+    // position) is kept for GetText but not read: no section or key is found in it.
     void SetText(std::string_view text);
     // The contents as Save writes them: untouched lines byte for byte.
     std::string GetText() const;
@@ -52,9 +57,10 @@ public:
                     DWORD nSize) const;
 
     // Changes the contents in memory, with the rules of WritePrivateProfileStringA.
-    // Refused (false, nothing changed): a null section or key; a CR or LF in any of the
-    // three texts; a section name containing ']'; a key name that is empty or contains
-    // '=' or starts with '[' or ';' once blanks are removed.
+    // Refused (false, nothing changed): UTF-16 contents; a null section or key; a CR or
+    // LF in any of the three texts; a section name that is empty once blanks are
+    // removed or contains ']'; a key name that is empty or contains '=' or starts with
+    // '[' or ';' once blanks are removed.
     bool WriteString(const char* szSection, const char* szKey, const char* szValue);
     // Whether WriteString changed something since the last SetText or Load.
     bool IsModified() const { return m_bModified; }
@@ -77,6 +83,7 @@ private:
     DWORD ListNames(const char* szSection, char* szReturned, DWORD nSize) const;
 
     bool m_bBom = false;
+    bool m_bUtf16 = false; // held for GetText only, see SetText
     bool m_bModified = false;
     std::vector<CProfileLine> m_Lines;
     // Lower-cased "section\nkey" -> index in m_Lines of the key's first occurrence.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vexilo and runs the whole test suite: a normal build, then the same
-# tests under AddressSanitizer + UndefinedBehaviorSanitizer, a minute of fuzzing
-# of the picture loader and half a minute of the thumbnail cache reader, then the
-# tests of threaded code (label "threads") under ThreadSanitizer.
+# tests under AddressSanitizer + UndefinedBehaviorSanitizer, about three minutes of
+# fuzzing of every reader of outside data, then the tests of threaded code (label
+# "threads") under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -21,9 +21,11 @@ cmake --preset asan -DVEXILO_WERROR=ON
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
-# Bounded fuzzing runs of the picture loader and of the thumbnail cache reader.
-bash scripts/fuzz.sh 60
-bash scripts/fuzz.sh thumb_cache 30
+# Bounded fuzzing runs: the picture loader for 45 s, every other fuzz target for 20 s.
+bash scripts/fuzz.sh load_picture 45
+for target in thumb_cache png_decoder profile camera_set_file intel_hex measure_input; do
+  bash scripts/fuzz.sh "$target" 20
+done
 
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1"
 cmake --preset tsan -DVEXILO_WERROR=ON

@@ -241,21 +241,11 @@ int RunMeasure(const CMeasureOptions& options, const CCliOutput& out)
 
     // Every line is checked before anything is printed.
     CMeasureList list;
-    std::size_t nLine = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        ++nLine;
-        CMeasureLine measure;
-        std::string szProblem;
-        if (!ParseMeasureLine(std::string_view(text).substr(pos, end - pos), measure, szProblem)) {
-            std::fprintf(out.pErr, "vexilo-cli: line %zu: %s\n", nLine, szProblem.c_str());
-            return CLI_USAGE;
-        }
-        if (measure.nTool != TOOL_NONE)
-            AppendMeasureItems(measure, calib, picture.Width(), picture.Height(), list);
-        pos = end + 1;
+    std::size_t nBadLine = 0;
+    std::string szProblem;
+    if (!ReadMeasureLines(text, calib, picture.Width(), picture.Height(), list, nBadLine, szProblem)) {
+        std::fprintf(out.pErr, "vexilo-cli: line %zu: %s\n", nBadLine, szProblem.c_str());
+        return CLI_USAGE;
     }
 
     // The rows go through the window's results table, so printing and the CSV export

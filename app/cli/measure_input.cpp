@@ -36,9 +36,17 @@ bool ParseCoordinate(std::string_view word, double& dValue)
 {
     const char* pBegin = word.data();
     const char* pEnd = pBegin + word.size();
-    if (pBegin < pEnd && *pBegin == '+')
+    // from_chars takes a '-' but no '+': a '+' is skipped here, and must not be followed
+    // by a sign of its own, which from_chars would take ("+-5").
+    if (pBegin < pEnd && *pBegin == '+') {
         ++pBegin;
+        if (pBegin < pEnd && *pBegin == '-')
+            return false;
+    }
     const auto result = std::from_chars(pBegin, pEnd, dValue, std::chars_format::general);
+    // "-0" is 0: the angle formula tells the two zeros apart and would put an arm
+    // pointing straight down at 450 degrees (-90 for the angle).
+    dValue += 0.0;
     return result.ec == std::errc() && result.ptr == pEnd && pBegin != pEnd && std::isfinite(dValue);
 }
 
@@ -110,4 +118,25 @@ void AppendMeasureItems(const CMeasureLine& measure, const CCalibEntry& calib, i
         const DPOINT points[] = {measure.points[0], measure.points[1], measure.points[i]};
         AppendItem(TOOL_SUI, points, 3, calib, nPictureWidth, nPictureHeight, list);
     }
+}
+
+bool ReadMeasureLines(std::string_view text, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight,
+                      CMeasureList& list, std::size_t& nBadLine, std::string& szProblem)
+{
+    std::size_t nLine = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        ++nLine;
+        CMeasureLine measure;
+        if (!ParseMeasureLine(text.substr(pos, end - pos), measure, szProblem)) {
+            nBadLine = nLine;
+            return false;
+        }
+        if (measure.nTool != TOOL_NONE)
+            AppendMeasureItems(measure, calib, nPictureWidth, nPictureHeight, list);
+        pos = end + 1;
+    }
+    return true;
 }

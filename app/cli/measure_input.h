@@ -25,3 +25,10 @@ bool ParseMeasureLine(std::string_view line, CMeasureLine& measure, std::string&
 // point after the two base points, all on that base line.
 void AppendMeasureItems(const CMeasureLine& measure, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight,
                         CMeasureList& list);
+
+// Reads a whole input of measurement lines (ended by LF or CR LF, the last one perhaps
+// without its end): each line parsed and its items appended to list, in order. false
+// at the first bad line, with its 1-based number and the reason; list then holds the
+// items of the lines before it.
+bool ReadMeasureLines(std::string_view text, const CCalibEntry& calib, int nPictureWidth, int nPictureHeight,
+                      CMeasureList& list, std::size_t& nBadLine, std::string& szProblem);

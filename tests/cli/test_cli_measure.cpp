@@ -95,6 +95,10 @@ TEST_F(CliMeasure, EveryToolPrintsItsRowsNumberedFromZero)
 
     ASSERT_EQ(Measure("line 0 0 0 100\nangle 100 0 0 0 0 100\n", out, err, 1, true), CLI_OK) << err;
     EXPECT_EQ(out, "0\t二点間距離\t50.000\tmm\n1\t角度\t90.0\t°\n");
+
+    // A negative zero is zero: the arm straight down from the vertex makes 90 degrees.
+    ASSERT_EQ(Measure("angle 100 0 0 0 -0 30\nangle -0.0e3 30 0 0 100 0\n", out, err), CLI_OK) << err;
+    EXPECT_EQ(out, "0\tAngle\t90.0\tdegree\n1\tAngle\t90.0\tdegree\n");
 }
 
 TEST_F(CliMeasure, TheFillIsBoundedByThePicture)
@@ -118,6 +122,8 @@ TEST_F(CliMeasure, BadLinesAndPicturesSayWhat)
     EXPECT_EQ(Measure("\n\nline 0 0 1 1,5\n", out, err), CLI_USAGE);
     EXPECT_NE(err.find("line 3: \"1,5\" is not a number"), std::string::npos) << err;
     EXPECT_EQ(Measure("line 0 0 inf 1\n", out, err), CLI_USAGE);
+    EXPECT_EQ(Measure("line 0 0 +-1 1\n", out, err), CLI_USAGE) << "one sign only";
+    EXPECT_NE(err.find("line 1: \"+-1\" is not a number"), std::string::npos) << err;
     EXPECT_EQ(Measure("line 0 0 1 1\n", out, err, 0, false, "missing.bmp"), CLI_FAILURE);
     EXPECT_NE(err.find("cannot load"), std::string::npos);
     EXPECT_EQ(Measure("line 0 0 1 1\n", out, err, 10), CLI_USAGE) << "entries are 0 to 9";

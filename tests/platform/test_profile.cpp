@@ -228,6 +228,8 @@ TEST_F(ProfileTest, LineBreaksAndBadNamesAreRefused)
     EXPECT_EQ(Write("Vexilo", "k\r\ny", "1"), FALSE);
     EXPECT_EQ(Write("Vexilo\r\n[Other", "k", "1"), FALSE);
     EXPECT_EQ(Write("a]b", "k", "1"), FALSE);
+    for (const char* section : {"", " \t "}) // "[]" is no section anyone means to write
+        EXPECT_EQ(Write(section, "k", "1"), FALSE) << '"' << section << '"';
     for (const char* key : {"", "  ", "a=b", "[x", ";x"})
         EXPECT_EQ(Write("Vexilo", key, "1"), FALSE) << key;
     EXPECT_EQ(Write(nullptr, "k", "1"), FALSE);
@@ -235,6 +237,80 @@ TEST_F(ProfileTest, LineBreaksAndBadNamesAreRefused)
     EXPECT_EQ(Contents(), before);
     EXPECT_EQ(Int("Vexilo", "y"), 77);
     EXPECT_EQ(Int("Vexilo", "Gamma"), 100);
+}
+
+// Edits in a row on one profile: after each, every key reads as it does from the text
+// saved and loaded again, so the lookups follow lines moved by earlier edits.
+TEST(ProfileFile, EditsInARowReadLikeTheirSavedText)
+{
+    CProfileFile profile;
+    profile.SetText("[A]\r\na=1\r\n[B]\r\nb=2\r\n; about C\r\n[C]\r\nc=3\r\n[a]\r\nx=4\r\na=5\r\n[B]\r\nb=6\r\nz=7\r\n");
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value; // nullptr: delete
+    } edits[] = {
+        {"A", "new", "n"},   // a line inserted before every other section
+        {"D", "d", "8"},     // a new section at the end
+        {"B", "b", nullptr}, // two lines removed, in both sections B
+        {"a", "A", nullptr}, // the first of two lines of the key in sections A / a
+        {"C", "c", "33"},    // changed in place
+        {"B", "b", "9"},     // back again, in the first section B
+        {"a", "x", nullptr},
+        {"A", "more", "m"},
+    };
+    const char* const sections[] = {"A", "B", "C", "D"};
+    const char* const keys[] = {"a", "b", "c", "d", "x", "z", "new", "more"};
+    for (const auto& edit : edits) {
+        ASSERT_TRUE(profile.WriteString(edit.section, edit.key, edit.value)) << edit.key;
+        CProfileFile saved;
+        saved.SetText(profile.GetText());
+        for (const char* section : sections)
+            for (const char* key : keys) {
+                char edited[16], reread[16];
+                profile.GetString(section, key, "-", edited, sizeof edited);
+                saved.GetString(section, key, "-", reread, sizeof reread);
+                EXPECT_STREQ(edited, reread) << "after " << edit.section << "/" << edit.key << ": " << section << "/"
+                                             << key;
+            }
+    }
+    EXPECT_EQ(profile.GetText(), "[A]\r\nnew=n\r\nmore=m\r\n[B]\r\nb=9\r\n; about C\r\n[C]\r\nc=33\r\n[a]\r\n[B]\r\nz=7\r\n"
+                                 "[D]\r\nd=8\r\n");
+}
+
+// UTF-16 files cannot be read (every key answers its default) and are not written, so
+// ASCII lines never corrupt them. Text with a few stray zero bytes, or a zero-filled
+// tail, is not UTF-16.
+TEST_F(ProfileTest, Utf16FilesAreNeitherReadNorWritten)
+{
+    auto utf16 = [](const std::string& ascii, bool bBigEndian) {
+        std::string wide;
+        for (char c : ascii)
+            wide += bBigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return wide;
+    };
+    const std::string text = "[S]\r\nV=5\r\n";
+    for (const std::string& file : {"\xFF\xFE" + utf16(text, false), "\xFE\xFF" + utf16(text, true), utf16(text, false),
+                                     utf16(text, true)}) {
+        Put(file);
+        EXPECT_EQ(Int("S", "V"), 77);
+        EXPECT_EQ(Str("V", "dflt"), "dflt");
+        char list[8] = "#######";
+        EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof list, m_file.c_str()), 0u);
+        EXPECT_EQ(std::string(list, 2), std::string(2, '\0'));
+        EXPECT_EQ(Write("S", "V", "1"), FALSE);
+        EXPECT_EQ(Write("New", "k", "1"), FALSE);
+        EXPECT_EQ(Write("S", "V", nullptr), FALSE);
+        EXPECT_EQ(Contents(), file);
+    }
+
+    using namespace std::string_literals;
+    for (const std::string& file : {"[S]\r\nV=5\r\nW=a\0b\r\n"s, text + std::string(300, '\0')}) {
+        Put(file);
+        EXPECT_EQ(Int("S", "V"), 5);
+        EXPECT_EQ(Write("S", "X", "1"), TRUE);
+        EXPECT_EQ(Int("S", "X"), 1);
+    }
 }
 
 TEST_F(ProfileTest, WriteReplacesTheFileKeepingPermissions)

@@ -75,11 +75,21 @@ bool LoadCameraSetFile(const char* szPath, CCameraSetValues& values)
         LogLine(ELogCategory::Files, "camera setting file %s: cannot read: %s", szPath, std::strerror(errno));
         return false;
     }
+    CProfileFile profile;
+    if (!profile.Load(szPath)) {
+        LogLine(ELogCategory::Files, "camera setting file %s: cannot read", szPath);
+        return false;
+    }
+    ReadCameraSetProfile(profile, values);
+    return true;
+}
+
+void ReadCameraSetProfile(const CProfileFile& profile, CCameraSetValues& values)
+{
     for (const char* szSection : MODEL_SECTIONS) {
         for (const CWindowKey& key : WINDOW_KEYS)
-            values.*key.pnValue = GetPrivateProfileIntA(szSection, key.szKey, values.*key.pnValue, szPath);
+            values.*key.pnValue = profile.GetInt(szSection, key.szKey, values.*key.pnValue);
     }
-    return true;
 }
 
 bool CheckCaptureWindow(const CCameraSetValues& v, ECaptureWindowFault& fault)

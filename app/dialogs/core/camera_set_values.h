@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+class CProfileFile;
+
 // The nine settings the dialog edits, named like their keys in Vexilo.ini.
 struct CCameraSetValues {
     int TH = 0;      // horizontal total: stored and saved only
@@ -40,6 +42,8 @@ bool SaveCameraSetFile(const char* szPath, const CCameraSetValues& values);
 // SaveCameraSetFile alone changes nothing. timer, BufSize and Clock stay. false, logged,
 // with nothing changed, when the file cannot be opened for reading.
 bool LoadCameraSetFile(const char* szPath, CCameraSetValues& values);
+// What LoadCameraSetFile reads, from a camera-setting file already in memory.
+void ReadCameraSetProfile(const CProfileFile& profile, CCameraSetValues& values);
 
 // Why the camera would refuse a capture window (CCameraDevice::SetCaptureWindow).
 enum class ECaptureWindowFault {
