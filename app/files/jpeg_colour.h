@@ -22,15 +22,12 @@ inline int ChromaRedOf(int nRed, int nGreen, int nBlue)
     return static_cast<int>(0.5 * nRed - 0.4187 * nGreen - 0.0813 * nBlue);
 }
 
-// Splits a row of nWidth pixels (3 bytes each, blue first) into nOutCount values of
-// each plane (the byte values as doubles); places beyond the row repeat its last pixel.
-void SplitRow(const BYTE* pBgr, int nWidth, int nOutCount, double* pBlue, double* pGreen, double* pRed);
+// Luminance of a picture row of nWidth pixels (3 bytes each, blue first) as nOutCount
+// floats, the form the transform reads: LuminanceOf of each pixel; places beyond the row
+// repeat its last pixel.
+void ConvertLuminanceRow(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma);
 
-// Luminance of nCount pixels given as planes: LuminanceOf for each (as a float, the form
-// the transform reads).
-void ConvertLuminance(const double* pBlue, const double* pGreen, const double* pRed, int nCount, float* pLuma);
-
-// Chrominance picked, not averaged, at every second pixel: sample c of each output is
-// ChromaBlueOf / ChromaRedOf of pixel 2c of the planes, which must hold 2 * nCount pixels.
-void PickChrominance(const double* pBlue, const double* pGreen, const double* pRed, int nCount, float* pCb,
-                     float* pCr);
+// Chrominance picked, not averaged, at every second pixel of such a row: sample c of each
+// output is ChromaBlueOf / ChromaRedOf of pixel 2c, or of the last pixel where 2c lies
+// beyond the row.
+void PickChrominanceRow(const BYTE* pBgr, int nWidth, int nCount, float* pCb, float* pCr);

@@ -39,11 +39,23 @@ public:
     double Cos(int k, int n) const { return m_dCos[k][n]; }
 
 private:
+    // ForwardQuantise with the AVX2 kernel inlined (x86 only).
+    std::uint64_t ForwardQuantiseAvx2(const float* pSamples, int nStride, int nTable, std::int16_t* pOut,
+                                      float fWiden) const;
+    // The quantised DC coefficient from the exact sum of the samples.
+    std::int16_t QuantisedDc(float fDcSum, int nTable) const;
+    // Coefficients whose fast value (pValues, natural order) lies within the bound of a
+    // step, from the reference sum; returns the updated non-zero mask.
+    std::uint64_t SettleNearSteps(const float* pSamples, int nStride, int nTable, std::int16_t* pOut, float fWiden,
+                                  const float* pValues, std::uint64_t nNonZero) const;
+
     double m_dCos[8][8];              // [k][n] as above
     double m_dScale[8][8];            // 0.25 * C(u) * C(v), evaluated left to right
     float m_fCos[8][8];               // m_dCos rounded to float
     float m_fCosByColumn[8][8];       // [n][k]: the same, frequencies contiguous
     float m_fQuantScale[2][8][8];     // m_dScale / quantisation entry, rounded to float
     float m_fBound[2][8][8];          // FAST_ERROR_NUMERATOR / quantisation entry
+    float m_fCosSplat[8][8][8];       // [k][n]: m_fCos[k][n] in all eight lanes
     std::int16_t m_nQuant[2][64];
+    double m_dQuant[2][64];           // the same as doubles
 };

@@ -75,22 +75,23 @@ void CJpegEncoder::EncodeStream()
     m_pLumaStrip = Allocate<float>(static_cast<std::size_t>(m_nLumaStride) * 16);
     m_pBlueStrip = Allocate<float>(static_cast<std::size_t>(m_nChromaStride) * 8);
     m_pRedStrip = Allocate<float>(static_cast<std::size_t>(m_nChromaStride) * 8);
-    m_pPlanes = Allocate<double>(static_cast<std::size_t>(m_nLumaStride) * 3);
     m_nPreviousDc[0] = m_nPreviousDc[1] = m_nPreviousDc[2] = 0;
 
     WriteJpegHeaders(*m_Stream, m_nWidth, m_nHeight);
+    CEntropyBits bits(*m_Stream);
     for (int nMcuRow = 0; nMcuRow < m_nMcuRows; ++nMcuRow) {
         ConvertMcuRow(nMcuRow);
         for (int nMcuColumn = 0; nMcuColumn < m_nMcuColumns; ++nMcuColumn) {
             const float* pLuma = m_pLumaStrip.get() + nMcuColumn * 16;
-            CodeBlock(pLuma, m_nLumaStride, 0);
-            CodeBlock(pLuma + 8, m_nLumaStride, 0);
-            CodeBlock(pLuma + 8 * m_nLumaStride, m_nLumaStride, 0);
-            CodeBlock(pLuma + 8 * m_nLumaStride + 8, m_nLumaStride, 0);
-            CodeBlock(m_pBlueStrip.get() + nMcuColumn * 8, m_nChromaStride, 1);
-            CodeBlock(m_pRedStrip.get() + nMcuColumn * 8, m_nChromaStride, 2);
+            CodeBlock(pLuma, m_nLumaStride, 0, bits);
+            CodeBlock(pLuma + 8, m_nLumaStride, 0, bits);
+            CodeBlock(pLuma + 8 * m_nLumaStride, m_nLumaStride, 0, bits);
+            CodeBlock(pLuma + 8 * m_nLumaStride + 8, m_nLumaStride, 0, bits);
+            CodeBlock(m_pBlueStrip.get() + nMcuColumn * 8, m_nChromaStride, 1, bits);
+            CodeBlock(m_pRedStrip.get() + nMcuColumn * 8, m_nChromaStride, 2, bits);
         }
     }
+    bits.Flush();
     WriteJpegEnd(*m_Stream);
 }
 
@@ -98,27 +99,23 @@ void CJpegEncoder::EncodeStream()
 // last column. Chrominance row r of the MCU row is picked from its luminance row 2r.
 void CJpegEncoder::ConvertMcuRow(int nMcuRow)
 {
-    double* pBlue = m_pPlanes.get();
-    double* pGreen = pBlue + m_nLumaStride;
-    double* pRed = pGreen + m_nLumaStride;
     for (int r = 0; r < 16; ++r) {
         const int y = std::min(nMcuRow * 16 + r, m_nHeight - 1);
         // Rows are stored bottom-up: picture row y is memory row height - 1 - y.
         const BYTE* pRow = m_Image.Bits() + static_cast<std::size_t>(m_nHeight - 1 - y) * m_Image.Stride();
-        SplitRow(pRow, m_nWidth, m_nLumaStride, pBlue, pGreen, pRed);
-        ConvertLuminance(pBlue, pGreen, pRed, m_nLumaStride, m_pLumaStrip.get() + r * m_nLumaStride);
+        ConvertLuminanceRow(pRow, m_nWidth, m_nLumaStride, m_pLumaStrip.get() + r * m_nLumaStride);
         if (r % 2 == 0)
-            PickChrominance(pBlue, pGreen, pRed, m_nChromaStride, m_pBlueStrip.get() + r / 2 * m_nChromaStride,
-                            m_pRedStrip.get() + r / 2 * m_nChromaStride);
+            PickChrominanceRow(pRow, m_nWidth, m_nChromaStride, m_pBlueStrip.get() + r / 2 * m_nChromaStride,
+                               m_pRedStrip.get() + r / 2 * m_nChromaStride);
     }
 }
 
-void CJpegEncoder::CodeBlock(const float* pSamples, int nStride, int nComponent)
+void CJpegEncoder::CodeBlock(const float* pSamples, int nStride, int nComponent, CEntropyBits& bits)
 {
     std::int16_t nCoefficients[64];
     const std::uint64_t nNonZero = m_Dct.ForwardQuantise(pSamples, nStride, nComponent == 0 ? 0 : 1, nCoefficients);
     CodeHuffman(nCoefficients, nNonZero, m_nPreviousDc[nComponent],
-                nComponent == 0 ? m_Luminance : m_Chrominance, *m_Stream);
+                nComponent == 0 ? m_Luminance : m_Chrominance, bits);
 }
 
 BOOL SaveJpeg(const CDibImage& image, const char* szPath)

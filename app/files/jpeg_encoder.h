@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/files/jpeg_dct.h"
+#include "app/files/jpeg_huffman.h"
 #include "app/files/jpeg_tables.h"
 #include "app/files/out_bit_stream.h"
 #include "app/imaging/dib_image.h"
@@ -41,8 +42,8 @@ private:
     void EncodeStream();
     // Colour conversion of the 16 picture rows of MCU row nMcuRow into the strips.
     void ConvertMcuRow(int nMcuRow);
-    // Transform, quantisation and Huffman coding of one block.
-    void CodeBlock(const float* pSamples, int nStride, int nComponent);
+    // Transform, quantisation and Huffman coding of one block into bits.
+    void CodeBlock(const float* pSamples, int nStride, int nComponent, CEntropyBits& bits);
 
     const CDibImage& m_Image;
     int m_nWidth;
@@ -62,8 +63,6 @@ private:
     std::unique_ptr<float[]> m_pRedStrip;
     int m_nLumaStride = 0;
     int m_nChromaStride = 0;
-    // One picture row split into blue, green and red planes, replicated likewise.
-    std::unique_ptr<double[]> m_pPlanes;
 
     std::optional<COutBitStream> m_Stream;
     bool m_bDone = false;

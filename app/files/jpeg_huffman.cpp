@@ -19,6 +19,12 @@ unsigned AmplitudeBits(int nValue, int nSize)
     return static_cast<unsigned>(nBits) & ((1u << nSize) - 1);
 }
 
+// A code followed by nSize amplitude bits of nValue.
+std::uint32_t CodeAndAmplitude(std::uint16_t nCode, int nSize, int nValue)
+{
+    return (static_cast<std::uint32_t>(nCode) << nSize) | AmplitudeBits(nValue, nSize);
+}
+
 } // namespace
 
 std::uint64_t NonZeroMask(const std::int16_t* pCoefficients)
@@ -32,14 +38,20 @@ std::uint64_t NonZeroMask(const std::int16_t* pCoefficients)
 void CodeHuffman(const std::int16_t* pCoefficients, std::uint64_t nNonZero, int& nPreviousDc,
                  const CHuffmanCodes& codes, COutBitStream& out)
 {
+    CEntropyBits bits(out);
+    CodeHuffman(pCoefficients, nNonZero, nPreviousDc, codes, bits);
+    bits.Flush();
+}
+
+void CodeHuffman(const std::int16_t* pCoefficients, std::uint64_t nNonZero, int& nPreviousDc,
+                 const CHuffmanCodes& codes, CEntropyBits& bits)
+{
     const int nDiff = pCoefficients[0] - nPreviousDc;
     nPreviousDc = pCoefficients[0];
     const int nDcSize = SizeOf(nDiff);
     if (nDcSize >= CHuffmanCodes::DC_ENTRIES)
         throw EIndexError("CodeHuffman:DC", nDcSize, CHuffmanCodes::DC_ENTRIES);
-    out.SetBits(codes.nDcCode[nDcSize], codes.nDcLength[nDcSize]);
-    if (nDcSize > 0)
-        out.SetBits(AmplitudeBits(nDiff, nDcSize), nDcSize);
+    bits.Put(CodeAndAmplitude(codes.nDcCode[nDcSize], nDcSize, nDiff), codes.nDcLength[nDcSize] + nDcSize);
 
     // The non-zero AC coefficients in zigzag order, so that zero runs are skipped in one
     // step.
@@ -54,15 +66,14 @@ void CodeHuffman(const std::int16_t* pCoefficients, std::uint64_t nNonZero, int&
         const int nValue = pCoefficients[g_ZigzagToNatural[k]];
         int nRun = k - nLast - 1;
         for (; nRun > 15; nRun -= 16)
-            out.SetBits(codes.nAcCode[CHuffmanCodes::AC_ZRL], codes.nAcLength[CHuffmanCodes::AC_ZRL]);
+            bits.Put(codes.nAcCode[CHuffmanCodes::AC_ZRL], codes.nAcLength[CHuffmanCodes::AC_ZRL]);
         const int nSize = SizeOf(nValue);
         const int nIndex = AcIndex(nRun, nSize);
         if (nSize > 10 || nIndex >= CHuffmanCodes::AC_ENTRIES)
             throw EIndexError("CodeHuffman:AC", nIndex, CHuffmanCodes::AC_ENTRIES);
-        out.SetBits(codes.nAcCode[nIndex], codes.nAcLength[nIndex]);
-        out.SetBits(AmplitudeBits(nValue, nSize), nSize);
+        bits.Put(CodeAndAmplitude(codes.nAcCode[nIndex], nSize, nValue), codes.nAcLength[nIndex] + nSize);
         nLast = k;
     }
     if (pCoefficients[63] == 0) // zigzag position 63 is natural index 63
-        out.SetBits(codes.nAcCode[CHuffmanCodes::AC_EOB], codes.nAcLength[CHuffmanCodes::AC_EOB]);
+        bits.Put(codes.nAcCode[CHuffmanCodes::AC_EOB], codes.nAcLength[CHuffmanCodes::AC_EOB]);
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 // Bits are written high bit first. Every byte of entropy-coded data that comes out as
@@ -49,6 +50,35 @@ public:
             CompleteByte(static_cast<BYTE>(m_nPending >> m_nPendingBits));
         }
     }
+    // The low nBits (0..32) of nValue, high bit first, otherwise as SetBits: the entropy
+    // coder hands over its codes in runs this way. Whole bytes go out at once while none
+    // of them is FF and the buffer has room for their stuffing.
+    void SetBitsWide(std::uint32_t nValue, int nBits)
+    {
+        if (nBits <= 0)
+            return;
+        m_nPending = (m_nPending << nBits) | (nValue & (0xFFFFFFFFu >> (32 - nBits)));
+        m_nPendingBits += nBits;
+        const int nBytes = m_nPendingBits >> 3; // 0..4
+        if (nBytes == 0)
+            return;
+        m_nPendingBits &= 7;
+        const int nShift = 8 * (4 - nBytes);
+        // The completed bytes, first one highest, at the top of 32 bits.
+        const auto nOut = static_cast<std::uint32_t>((m_nPending >> m_nPendingBits) << nShift);
+        // A byte FF in nOut is a zero byte in its complement (the bytes below the
+        // completed ones, zero in nOut, are FF there and never count).
+        const std::uint32_t nInverse = ~nOut | (nShift == 0 ? 0u : (1u << nShift) - 1);
+        const bool bHasFF = ((nInverse - 0x01010101u) & ~nInverse & 0x80808080u) != 0;
+        if (!bHasFF && m_pEnd - m_pWrite >= 4) {
+            const std::uint32_t nBigEndian = __builtin_bswap32(nOut);
+            std::memcpy(m_pWrite, &nBigEndian, 4);
+            m_pWrite += nBytes;
+            return;
+        }
+        for (int i = 0; i < nBytes; ++i)
+            CompleteByte(static_cast<BYTE>(nOut >> (24 - 8 * i)));
+    }
     // Completes a partly filled byte with 1-bits (nothing when none is pending).
     void Align();
 
@@ -75,6 +105,6 @@ private:
     std::unique_ptr<BYTE[]> m_pBuffer;
     BYTE* m_pWrite = nullptr;
     BYTE* m_pEnd = nullptr;
-    std::uint32_t m_nPending = 0; // the low m_nPendingBits bits are waiting
+    std::uint64_t m_nPending = 0; // the low m_nPendingBits bits are waiting
     int m_nPendingBits = 0;
 };

@@ -1,5 +1,6 @@
 // The JPEG encoder's stages one by one: tables, bit stream, Huffman coding of a block,
 // the transform against the direct double-precision sum.
+#include "app/files/jpeg_colour.h"
 #include "app/files/jpeg_dct.h"
 #include "app/files/jpeg_huffman.h"
 #include "app/files/jpeg_tables.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -87,6 +89,51 @@ TEST(OutBitStream, RaisesOnOverflowAndBadRequests)
     EXPECT_THROW(stuffed.SetBits(0xFF, 8), EBufferError); // the byte fits, its stuffing not
 }
 
+// SetBitsWide against the same bits through SetBits, 16 at most at a time: random runs
+// rich in one-bits (so FF bytes and their stuffing), and a buffer that fills up, where
+// both must refuse the same write.
+TEST(OutBitStream, WideBitsEqualNarrowBits)
+{
+    std::mt19937 random(3);
+    for (int nRound = 0; nRound < 20; ++nRound) {
+        COutBitStream wide(4096), narrow(4096);
+        COutBitStream wideSmall(40), narrowSmall(40);
+        int nWideFailure = -1, nNarrowFailure = -1;
+        for (int nWrite = 0; nWrite < 300; ++nWrite) {
+            const int nBits = static_cast<int>(random() % 33);
+            const std::uint32_t nValue = random() % 3 == 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(random());
+            auto writeNarrow = [&](COutBitStream& out) {
+                if (nBits > 16)
+                    out.SetBits(nValue >> 16, nBits - 16);
+                out.SetBits(nValue & 0xFFFF, std::min(nBits, 16));
+            };
+            wide.SetBitsWide(nValue, nBits);
+            writeNarrow(narrow);
+            if (nWideFailure < 0) {
+                try {
+                    wideSmall.SetBitsWide(nValue, nBits);
+                } catch (const EBufferError&) {
+                    nWideFailure = nWrite;
+                }
+            }
+            if (nNarrowFailure < 0) {
+                try {
+                    writeNarrow(narrowSmall);
+                } catch (const EBufferError&) {
+                    nNarrowFailure = nWrite;
+                }
+            }
+        }
+        wide.Align();
+        narrow.Align();
+        ASSERT_EQ(std::vector<BYTE>(narrow.Start(), narrow.Start() + narrow.Size()),
+                  std::vector<BYTE>(wide.Start(), wide.Start() + wide.Size()))
+            << "round " << nRound;
+        EXPECT_GE(nNarrowFailure, 0);
+        EXPECT_EQ(nNarrowFailure, nWideFailure) << "round " << nRound;
+    }
+}
+
 TEST(CodeHuffman, RunsEndOfBlockAndDcDifferences)
 {
     // DC -3 after -1: difference -2 (size 2, bits 01). Zigzag position 20 holds -3 after
@@ -122,6 +169,42 @@ TEST(CodeHuffman, SizeBeyondTheTablesRaises)
     EXPECT_THROW(CodeHuffman(block, NonZeroMask(block), nPrevious, LUMA, out), EIndexError);
     block[1] = 1024; // size 11
     EXPECT_THROW(CodeHuffman(block, NonZeroMask(block), nPrevious, LUMA, out), EIndexError);
+}
+
+// The row conversions against the double expressions on every red-green pair with a
+// quarter of the blue levels, greys among them (whose weighted sums are whole numbers, the
+// case the fast integer form hands to the double expression), at even and odd pixels,
+// with rows that end inside a vector step and are repeated beyond their end.
+TEST(JpegColour, RowConversionsEqualTheDoubleExpressions)
+{
+    const int nWidth = 4096;
+    std::vector<BYTE> row(3 * nWidth);
+    std::vector<float> luma(nWidth + 5), cb(nWidth / 2 + 3), cr(nWidth / 2 + 3);
+    for (int nBlue = 0; nBlue < 256; nBlue += 4)
+        for (int nRed = 0; nRed < 256; ++nRed) {
+            for (int x = 0; x < nWidth; ++x) {
+                const int g = x % 256;
+                row[3 * x] = static_cast<BYTE>(x < 256 ? nBlue : (nBlue + x / 256) % 256);
+                row[3 * x + 1] = static_cast<BYTE>(g);
+                row[3 * x + 2] = static_cast<BYTE>(x >= 512 && x < 768 ? g : nRed); // a run of greys
+            }
+            const int nShort = nWidth - nRed % 16; // ends inside a step
+            ConvertLuminanceRow(row.data(), nShort, nShort + 5, luma.data());
+            for (int x = 0; x < nShort + 5; ++x) {
+                const BYTE* p = &row[3 * std::min(x, nShort - 1)];
+                ASSERT_EQ(static_cast<float>(LuminanceOf(p[2], p[1], p[0])), luma[x]) << x << " blue " << nBlue;
+            }
+            for (int nShift : {0, 1}) {
+                const int nLength = nShort - nShift;
+                const int nCount = (nLength + 1) / 2 + 3;
+                PickChrominanceRow(&row[3 * nShift], nLength, nCount, cb.data(), cr.data());
+                for (int c = 0; c < nCount; ++c) {
+                    const BYTE* p = &row[3 * (nShift + std::min(2 * c, nLength - 1))];
+                    ASSERT_EQ(static_cast<float>(ChromaBlueOf(p[2], p[1], p[0])), cb[c]) << c << " shift " << nShift;
+                    ASSERT_EQ(static_cast<float>(ChromaRedOf(p[2], p[1], p[0])), cr[c]) << c << " shift " << nShift;
+                }
+            }
+        }
 }
 
 TEST(DctTransform, EqualsTheDirectSum)
