@@ -5,13 +5,48 @@
 
 #include <algorithm>
 
-// Plain loops straight from the picture bytes, which the compiler vectorises; each lane
-// computes exactly the scalar expression of LuminanceOf, ChromaBlueOf or ChromaRedOf (the
-// build forbids contracting them into fused multiply-adds). Each body is built for AVX2
-// and for the baseline instruction set, and the wrappers below choose.
+// Every form computes exactly the scalar expression of LuminanceOf, ChromaBlueOf or
+// ChromaRedOf (the build forbids contracting them into fused multiply-adds).
 
 namespace {
 
+// The baseline build goes through planes of doubles, which its vectoriser handles better
+// than the picture's interleaved bytes: the row split into blue, green and red planes of
+// nOutCount values (places beyond the row repeat its last pixel), then the conversions
+// on contiguous values.
+void SplitRowBody(const BYTE* pBgr, int nWidth, int nOutCount, double* pBlue, double* pGreen, double* pRed)
+{
+    const int nInside = std::min(nWidth, nOutCount);
+    for (int x = 0; x < nInside; ++x) {
+        pBlue[x] = pBgr[3 * x];
+        pGreen[x] = pBgr[3 * x + 1];
+        pRed[x] = pBgr[3 * x + 2];
+    }
+    if (nInside > 0 && nInside < nOutCount) {
+        std::fill(pBlue + nInside, pBlue + nOutCount, pBlue[nInside - 1]);
+        std::fill(pGreen + nInside, pGreen + nOutCount, pGreen[nInside - 1]);
+        std::fill(pRed + nInside, pRed + nOutCount, pRed[nInside - 1]);
+    }
+}
+
+void ConvertPlanesLuminance(const double* pBlue, const double* pGreen, const double* pRed, int nCount, float* pLuma)
+{
+    for (int x = 0; x < nCount; ++x)
+        pLuma[x] = static_cast<float>(static_cast<int>(0.587 * pGreen[x] + 0.299 * pRed[x] + 0.114 * pBlue[x] - 128));
+}
+
+// Sample c from pixel 2c of the planes, which hold 2 * nCount pixels.
+void PickPlanesChrominance(const double* pBlue, const double* pGreen, const double* pRed, int nCount, float* pCb,
+                           float* pCr)
+{
+    for (int c = 0; c < nCount; ++c) {
+        const double dBlue = pBlue[2 * c], dGreen = pGreen[2 * c], dRed = pRed[2 * c];
+        pCb[c] = static_cast<float>(static_cast<int>(0.5 * dBlue - (0.1687 * dRed + 0.3313 * dGreen)));
+        pCr[c] = static_cast<float>(static_cast<int>(0.5 * dRed - 0.4187 * dGreen - 0.0813 * dBlue));
+    }
+}
+
+// From the bytes, for the few pixels the AVX2 kernels leave to plain code.
 KERNEL_BODY void ConvertLuminanceBody(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma)
 {
     const int nInside = std::min(nWidth, nOutCount);
@@ -157,18 +192,20 @@ void PickChrominanceAvx2(const BYTE* pBgr, int nWidth, int nCount, float* pCb, f
 
 } // namespace
 
-void ConvertLuminanceRow(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma)
+void ConvertPictureRow(const BYTE* pBgr, int nWidth, int nOutCount, double* pPlanes, float* pLuma, float* pCb,
+                       float* pCr)
 {
-    if (KernelHasAvx2())
+    if (KernelHasAvx2()) {
         ConvertLuminanceAvx2(pBgr, nWidth, nOutCount, pLuma);
-    else
-        ConvertLuminanceBody(pBgr, nWidth, nOutCount, pLuma);
-}
-
-void PickChrominanceRow(const BYTE* pBgr, int nWidth, int nCount, float* pCb, float* pCr)
-{
-    if (KernelHasAvx2())
-        PickChrominanceAvx2(pBgr, nWidth, nCount, pCb, pCr);
-    else
-        PickChrominanceBody(pBgr, nWidth, nCount, pCb, pCr);
+        if (pCb != nullptr)
+            PickChrominanceAvx2(pBgr, nWidth, nOutCount / 2, pCb, pCr);
+        return;
+    }
+    double* pBlue = pPlanes;
+    double* pGreen = pBlue + nOutCount;
+    double* pRed = pGreen + nOutCount;
+    SplitRowBody(pBgr, nWidth, nOutCount, pBlue, pGreen, pRed);
+    ConvertPlanesLuminance(pBlue, pGreen, pRed, nOutCount, pLuma);
+    if (pCb != nullptr)
+        PickPlanesChrominance(pBlue, pGreen, pRed, nOutCount / 2, pCb, pCr);
 }

@@ -22,12 +22,10 @@ inline int ChromaRedOf(int nRed, int nGreen, int nBlue)
     return static_cast<int>(0.5 * nRed - 0.4187 * nGreen - 0.0813 * nBlue);
 }
 
-// Luminance of a picture row of nWidth pixels (3 bytes each, blue first) as nOutCount
-// floats, the form the transform reads: LuminanceOf of each pixel; places beyond the row
-// repeat its last pixel.
-void ConvertLuminanceRow(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma);
-
-// Chrominance picked, not averaged, at every second pixel of such a row: sample c of each
-// output is ChromaBlueOf / ChromaRedOf of pixel 2c, or of the last pixel where 2c lies
-// beyond the row.
-void PickChrominanceRow(const BYTE* pBgr, int nWidth, int nCount, float* pCb, float* pCr);
+// Converts a picture row of nWidth pixels (3 bytes each, blue first) into the floats the
+// transform reads: nOutCount luminance values (LuminanceOf of each pixel), and when pCb is
+// not null nOutCount / 2 chrominance samples each into pCb and pCr, picked, not averaged:
+// sample c is ChromaBlueOf / ChromaRedOf of pixel 2c. Places beyond the row repeat its
+// last pixel. pPlanes is scratch memory of 3 * nOutCount doubles.
+void ConvertPictureRow(const BYTE* pBgr, int nWidth, int nOutCount, double* pPlanes, float* pLuma, float* pCb,
+                       float* pCr);

@@ -75,6 +75,7 @@ void CJpegEncoder::EncodeStream()
     m_pLumaStrip = Allocate<float>(static_cast<std::size_t>(m_nLumaStride) * 16);
     m_pBlueStrip = Allocate<float>(static_cast<std::size_t>(m_nChromaStride) * 8);
     m_pRedStrip = Allocate<float>(static_cast<std::size_t>(m_nChromaStride) * 8);
+    m_pPlanes = Allocate<double>(static_cast<std::size_t>(m_nLumaStride) * 3);
     m_nPreviousDc[0] = m_nPreviousDc[1] = m_nPreviousDc[2] = 0;
 
     WriteJpegHeaders(*m_Stream, m_nWidth, m_nHeight);
@@ -103,10 +104,10 @@ void CJpegEncoder::ConvertMcuRow(int nMcuRow)
         const int y = std::min(nMcuRow * 16 + r, m_nHeight - 1);
         // Rows are stored bottom-up: picture row y is memory row height - 1 - y.
         const BYTE* pRow = m_Image.Bits() + static_cast<std::size_t>(m_nHeight - 1 - y) * m_Image.Stride();
-        ConvertLuminanceRow(pRow, m_nWidth, m_nLumaStride, m_pLumaStrip.get() + r * m_nLumaStride);
-        if (r % 2 == 0)
-            PickChrominanceRow(pRow, m_nWidth, m_nChromaStride, m_pBlueStrip.get() + r / 2 * m_nChromaStride,
-                               m_pRedStrip.get() + r / 2 * m_nChromaStride);
+        const bool bChroma = r % 2 == 0;
+        ConvertPictureRow(pRow, m_nWidth, m_nLumaStride, m_pPlanes.get(), m_pLumaStrip.get() + r * m_nLumaStride,
+                          bChroma ? m_pBlueStrip.get() + r / 2 * m_nChromaStride : nullptr,
+                          bChroma ? m_pRedStrip.get() + r / 2 * m_nChromaStride : nullptr);
     }
 }
 

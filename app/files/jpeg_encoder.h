@@ -63,6 +63,8 @@ private:
     std::unique_ptr<float[]> m_pRedStrip;
     int m_nLumaStride = 0;
     int m_nChromaStride = 0;
+    // Scratch for the colour conversion: one row as blue, green and red planes.
+    std::unique_ptr<double[]> m_pPlanes;
 
     std::optional<COutBitStream> m_Stream;
     bool m_bDone = false;

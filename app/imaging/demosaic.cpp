@@ -81,8 +81,9 @@ void DemosaicPixel(BYTE* pPixel, const BYTE* a, const BYTE* b, const BYTE* c, co
     pPixel[2] = ScaleSum(nRed, nGainR);
 }
 
-// Output rows nFirstRow .. nEndRow - 1 (within 2 .. height - 3) of the mosaic at pSrc; row y
-// goes to pDst + y * nDstStride. Row 2 has the phase's row flag, later rows alternate.
+// The output rows a kernel writes: nFirst .. nEnd - 1, within 2 .. height - 3 of the mosaic
+// at pSrc; row y goes to pDst + y * nDstStride. Row 2 has the phase's row flag, later rows
+// alternate, so a range starting elsewhere starts from the flag its first row has.
 struct CRowRange {
     int nFirst;
     int nEnd;
