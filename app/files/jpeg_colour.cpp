@@ -117,76 +117,81 @@ KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline __m256i Weights(int nFirst, int
     return _mm256_set1_epi32(static_cast<int>((static_cast<unsigned>(nSecond) << 16) | (nFirst & 0xFFFF)));
 }
 
-KERNEL_TARGET_AVX2 void ConvertLuminanceAvx2(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma)
+// Luminance of the 16 pixels into pLuma; false, with nothing stored, when one of them
+// needs the double expression.
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline bool StoreLuminance16(const CBgr16& px, float* pLuma)
+{
+    const __m256i nThousand = _mm256_set1_epi16(1000);
+    // Lanes of the low and high four pixels of each half: pixels 0-3, 8-11 and 4-7, 12-15.
+    const __m256i nLow = _mm256_add_epi32(_mm256_madd_epi16(PairsLow(px.g, px.r), Weights(587, 299)),
+                                          _mm256_madd_epi16(PairsLow(px.b, nThousand), Weights(114, -128)));
+    const __m256i nHigh = _mm256_add_epi32(_mm256_madd_epi16(PairsHigh(px.g, px.r), Weights(587, 299)),
+                                           _mm256_madd_epi16(PairsHigh(px.b, nThousand), Weights(114, -128)));
+    const CFastValue low = FastQuotient(nLow, 0.001f);
+    const CFastValue high = FastQuotient(nHigh, 0.001f);
+    if (_mm256_movemask_ps(_mm256_or_ps(low.fExact, high.fExact)) != 0)
+        return false;
+    _mm256_storeu_ps(pLuma, _mm256_permute2f128_ps(low.fValue, high.fValue, 0x20));
+    _mm256_storeu_ps(pLuma + 8, _mm256_permute2f128_ps(low.fValue, high.fValue, 0x31));
+    return true;
+}
+
+// Chrominance of the eight even pixels of the 16 into pCb and pCr; false, with nothing
+// stored, when one of them needs the double expression.
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline bool StoreChrominance8(const CBgr16& px, float* pCb, float* pCr)
+{
+    const __m256i nZero = _mm256_setzero_si256();
+    const __m256i nBrLow = PairsLow(px.b, px.r), nBrHigh = PairsHigh(px.b, px.r);
+    const __m256i nGLow = PairsLow(px.g, nZero), nGHigh = PairsHigh(px.g, nZero);
+    const __m256i nCbLow = _mm256_add_epi32(_mm256_madd_epi16(nBrLow, Weights(5000, -1687)),
+                                            _mm256_madd_epi16(nGLow, Weights(-3313, 0)));
+    const __m256i nCbHigh = _mm256_add_epi32(_mm256_madd_epi16(nBrHigh, Weights(5000, -1687)),
+                                             _mm256_madd_epi16(nGHigh, Weights(-3313, 0)));
+    const __m256i nCrLow = _mm256_add_epi32(_mm256_madd_epi16(nBrLow, Weights(-813, 5000)),
+                                            _mm256_madd_epi16(nGLow, Weights(-4187, 0)));
+    const __m256i nCrHigh = _mm256_add_epi32(_mm256_madd_epi16(nBrHigh, Weights(-813, 5000)),
+                                             _mm256_madd_epi16(nGHigh, Weights(-4187, 0)));
+    // The even pixels in order: 0, 2 of the low lanes, 0, 2 of the high ones, per half.
+    const __m256i nCb = _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castsi256_ps(nCbLow), _mm256_castsi256_ps(nCbHigh), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m256i nCr = _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castsi256_ps(nCrLow), _mm256_castsi256_ps(nCrHigh), _MM_SHUFFLE(2, 0, 2, 0)));
+    const CFastValue cb = FastQuotient(nCb, 0.0001f);
+    const CFastValue cr = FastQuotient(nCr, 0.0001f);
+    if (_mm256_movemask_ps(_mm256_or_ps(cb.fExact, cr.fExact)) != 0)
+        return false;
+    _mm256_storeu_ps(pCb, cb.fValue);
+    _mm256_storeu_ps(pCr, cr.fValue);
+    return true;
+}
+
+// Sixteen pixels to a step, each read once for the luminance and, when pCb is not null,
+// the chrominance of its even pixels.
+KERNEL_TARGET_AVX2 void ConvertRowAvx2(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma, float* pCb,
+                                       float* pCr)
 {
     const int nInside = std::min(nWidth, nOutCount);
     const int nVectorEnd = nInside - nInside % 16;
-    const __m256i nThousand = _mm256_set1_epi16(1000);
     for (int x = 0; x < nVectorEnd; x += 16) {
         const CBgr16 px = LoadBgr16(pBgr + 3 * x);
-        // Lanes of the low and high four pixels of each half: pixels 0-3, 8-11 and 4-7, 12-15.
-        const __m256i nLow = _mm256_add_epi32(_mm256_madd_epi16(PairsLow(px.g, px.r), Weights(587, 299)),
-                                              _mm256_madd_epi16(PairsLow(px.b, nThousand), Weights(114, -128)));
-        const __m256i nHigh = _mm256_add_epi32(_mm256_madd_epi16(PairsHigh(px.g, px.r), Weights(587, 299)),
-                                               _mm256_madd_epi16(PairsHigh(px.b, nThousand), Weights(114, -128)));
-        const CFastValue low = FastQuotient(nLow, 0.001f);
-        const CFastValue high = FastQuotient(nHigh, 0.001f);
-        if (_mm256_movemask_ps(_mm256_or_ps(low.fExact, high.fExact)) != 0) {
+        if (!StoreLuminance16(px, pLuma + x))
             ConvertLuminanceBody(pBgr + 3 * x, 16, 16, pLuma + x);
-            continue;
-        }
-        _mm256_storeu_ps(pLuma + x, _mm256_permute2f128_ps(low.fValue, high.fValue, 0x20));
-        _mm256_storeu_ps(pLuma + x + 8, _mm256_permute2f128_ps(low.fValue, high.fValue, 0x31));
+        if (pCb != nullptr && !StoreChrominance8(px, pCb + x / 2, pCr + x / 2))
+            PickChrominanceBody(pBgr, nWidth, x / 2 + 8, pCb, pCr, x / 2);
     }
     ConvertLuminanceBody(pBgr + 3 * nVectorEnd, nInside - nVectorEnd, nInside - nVectorEnd, pLuma + nVectorEnd);
     if (nInside > 0)
         std::fill(pLuma + nInside, pLuma + nOutCount, pLuma[nInside - 1]);
-}
-
-KERNEL_TARGET_AVX2 void PickChrominanceAvx2(const BYTE* pBgr, int nWidth, int nCount, float* pCb, float* pCr)
-{
-    // Eight samples from 16 pixels at a time.
-    const int nInside = std::min(nCount, nWidth / 2);
-    const int nVectorEnd = nInside - nInside % 8;
-    const __m256i nZero = _mm256_setzero_si256();
-    for (int c = 0; c < nVectorEnd; c += 8) {
-        const CBgr16 px = LoadBgr16(pBgr + 6 * c);
-        const __m256i nBrLow = PairsLow(px.b, px.r), nBrHigh = PairsHigh(px.b, px.r);
-        const __m256i nGLow = PairsLow(px.g, nZero), nGHigh = PairsHigh(px.g, nZero);
-        const __m256i nCbLow = _mm256_add_epi32(_mm256_madd_epi16(nBrLow, Weights(5000, -1687)),
-                                                _mm256_madd_epi16(nGLow, Weights(-3313, 0)));
-        const __m256i nCbHigh = _mm256_add_epi32(_mm256_madd_epi16(nBrHigh, Weights(5000, -1687)),
-                                                 _mm256_madd_epi16(nGHigh, Weights(-3313, 0)));
-        const __m256i nCrLow = _mm256_add_epi32(_mm256_madd_epi16(nBrLow, Weights(-813, 5000)),
-                                                _mm256_madd_epi16(nGLow, Weights(-4187, 0)));
-        const __m256i nCrHigh = _mm256_add_epi32(_mm256_madd_epi16(nBrHigh, Weights(-813, 5000)),
-                                                 _mm256_madd_epi16(nGHigh, Weights(-4187, 0)));
-        // The even pixels in order: 0, 2 of the low lanes, 0, 2 of the high ones, per half.
-        const __m256i nCb = _mm256_castps_si256(
-            _mm256_shuffle_ps(_mm256_castsi256_ps(nCbLow), _mm256_castsi256_ps(nCbHigh), _MM_SHUFFLE(2, 0, 2, 0)));
-        const __m256i nCr = _mm256_castps_si256(
-            _mm256_shuffle_ps(_mm256_castsi256_ps(nCrLow), _mm256_castsi256_ps(nCrHigh), _MM_SHUFFLE(2, 0, 2, 0)));
-        const CFastValue cb = FastQuotient(nCb, 0.0001f);
-        const CFastValue cr = FastQuotient(nCr, 0.0001f);
-        if (_mm256_movemask_ps(_mm256_or_ps(cb.fExact, cr.fExact)) != 0) {
-            PickChrominanceBody(pBgr, nWidth, c + 8, pCb, pCr, c);
-            continue;
-        }
-        _mm256_storeu_ps(pCb + c, cb.fValue);
-        _mm256_storeu_ps(pCr + c, cr.fValue);
-    }
     // The rest through the plain body, which also repeats the row's last pixel.
-    PickChrominanceBody(pBgr, nWidth, nCount, pCb, pCr, nVectorEnd);
+    if (pCb != nullptr)
+        PickChrominanceBody(pBgr, nWidth, nOutCount / 2, pCb, pCr, nVectorEnd / 2);
 }
 #else
-void ConvertLuminanceAvx2(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma)
+void ConvertRowAvx2(const BYTE* pBgr, int nWidth, int nOutCount, float* pLuma, float* pCb, float* pCr)
 {
     ConvertLuminanceBody(pBgr, nWidth, nOutCount, pLuma);
-}
-
-void PickChrominanceAvx2(const BYTE* pBgr, int nWidth, int nCount, float* pCb, float* pCr)
-{
-    PickChrominanceBody(pBgr, nWidth, nCount, pCb, pCr);
+    if (pCb != nullptr)
+        PickChrominanceBody(pBgr, nWidth, nOutCount / 2, pCb, pCr);
 }
 #endif
 
@@ -196,9 +201,7 @@ void ConvertPictureRow(const BYTE* pBgr, int nWidth, int nOutCount, double* pPla
                        float* pCr)
 {
     if (KernelHasAvx2()) {
-        ConvertLuminanceAvx2(pBgr, nWidth, nOutCount, pLuma);
-        if (pCb != nullptr)
-            PickChrominanceAvx2(pBgr, nWidth, nOutCount / 2, pCb, pCr);
+        ConvertRowAvx2(pBgr, nWidth, nOutCount, pLuma, pCb, pCr);
         return;
     }
     double* pBlue = pPlanes;

@@ -146,7 +146,9 @@ int FastQuantiseBaseline(const float* pSamples, int nStride, const float* pCosBy
 
 #if KERNEL_X86_INTRINSICS
 // The fast path in AVX2 intrinsics, folded (see CosineSums): each output is a sum of four
-// rounded products of c' with the sums or differences of mirrored inputs. The block is
+// products of c' with the sums or differences of mirrored inputs, accumulated by fused
+// multiply-adds. A fused step rounds once where a product and a sum round twice, so a
+// sum of four terms still lies within g(4) times the sum of their magnitudes. The block is
 // transposed so that the row pass multiplies whole vectors by cosines splatted across the
 // lanes (columns x, lanes y), transposed back, and the column pass does the same (rows y,
 // lanes v). The non-zero mask comes from the packed coefficients.
@@ -196,7 +198,7 @@ KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline void CosineSums(const __m256 in
         const __m256* pIn = aFolded[k & 1];
         __m256 sum = _mm256_mul_ps(pIn[0], _mm256_loadu_ps(pSplat));
         for (int n = 1; n < 4; ++n)
-            sum = _mm256_add_ps(sum, _mm256_mul_ps(pIn[n], _mm256_loadu_ps(pSplat + 8 * n)));
+            sum = _mm256_fmadd_ps(pIn[n], _mm256_loadu_ps(pSplat + 8 * n), sum);
         out[k] = sum;
     }
 }

@@ -82,15 +82,8 @@ void CJpegEncoder::EncodeStream()
     CEntropyBits bits(*m_Stream);
     for (int nMcuRow = 0; nMcuRow < m_nMcuRows; ++nMcuRow) {
         ConvertMcuRow(nMcuRow);
-        for (int nMcuColumn = 0; nMcuColumn < m_nMcuColumns; ++nMcuColumn) {
-            const float* pLuma = m_pLumaStrip.get() + nMcuColumn * 16;
-            CodeBlock(pLuma, m_nLumaStride, 0, bits);
-            CodeBlock(pLuma + 8, m_nLumaStride, 0, bits);
-            CodeBlock(pLuma + 8 * m_nLumaStride, m_nLumaStride, 0, bits);
-            CodeBlock(pLuma + 8 * m_nLumaStride + 8, m_nLumaStride, 0, bits);
-            CodeBlock(m_pBlueStrip.get() + nMcuColumn * 8, m_nChromaStride, 1, bits);
-            CodeBlock(m_pRedStrip.get() + nMcuColumn * 8, m_nChromaStride, 2, bits);
-        }
+        for (int nMcuColumn = 0; nMcuColumn < m_nMcuColumns; ++nMcuColumn)
+            CodeMcu(nMcuColumn, bits);
     }
     bits.Flush();
     WriteJpegEnd(*m_Stream);
@@ -105,18 +98,38 @@ void CJpegEncoder::ConvertMcuRow(int nMcuRow)
         // Rows are stored bottom-up: picture row y is memory row height - 1 - y.
         const BYTE* pRow = m_Image.Bits() + static_cast<std::size_t>(m_nHeight - 1 - y) * m_Image.Stride();
         const bool bChroma = r % 2 == 0;
+        // The next row is asked for while this one is converted, so that the conversion
+        // does not wait for it line by line.
+        if (y + 1 < m_nHeight) {
+            const BYTE* pNext = pRow - m_Image.Stride();
+            for (int nOffset = 0; nOffset < m_nWidth * 3; nOffset += 64)
+                __builtin_prefetch(pNext + nOffset);
+        }
         ConvertPictureRow(pRow, m_nWidth, m_nLumaStride, m_pPlanes.get(), m_pLumaStrip.get() + r * m_nLumaStride,
                           bChroma ? m_pBlueStrip.get() + r / 2 * m_nChromaStride : nullptr,
                           bChroma ? m_pRedStrip.get() + r / 2 * m_nChromaStride : nullptr);
     }
 }
 
-void CJpegEncoder::CodeBlock(const float* pSamples, int nStride, int nComponent, CEntropyBits& bits)
+void CJpegEncoder::CodeMcu(int nMcuColumn, CEntropyBits& bits)
 {
-    std::int16_t nCoefficients[64];
-    const std::uint64_t nNonZero = m_Dct.ForwardQuantise(pSamples, nStride, nComponent == 0 ? 0 : 1, nCoefficients);
-    CodeHuffman(nCoefficients, nNonZero, m_nPreviousDc[nComponent],
-                nComponent == 0 ? m_Luminance : m_Chrominance, bits);
+    // Four luminance blocks (left to right, top to bottom), then blue and red chrominance.
+    constexpr int COMPONENT[6] = {0, 0, 0, 0, 1, 2};
+    const float* pLuma = m_pLumaStrip.get() + nMcuColumn * 16;
+    const float* const pSamples[6] = {pLuma,
+                                      pLuma + 8,
+                                      pLuma + 8 * m_nLumaStride,
+                                      pLuma + 8 * m_nLumaStride + 8,
+                                      m_pBlueStrip.get() + nMcuColumn * 8,
+                                      m_pRedStrip.get() + nMcuColumn * 8};
+    std::int16_t nCoefficients[6][64];
+    std::uint64_t nNonZero[6];
+    for (int b = 0; b < 6; ++b)
+        nNonZero[b] = m_Dct.ForwardQuantise(pSamples[b], COMPONENT[b] == 0 ? m_nLumaStride : m_nChromaStride,
+                                            COMPONENT[b] == 0 ? 0 : 1, nCoefficients[b]);
+    for (int b = 0; b < 6; ++b)
+        CodeHuffman(nCoefficients[b], nNonZero[b], m_nPreviousDc[COMPONENT[b]],
+                    COMPONENT[b] == 0 ? m_Luminance : m_Chrominance, bits);
 }
 
 BOOL SaveJpeg(const CDibImage& image, const char* szPath)

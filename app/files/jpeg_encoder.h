@@ -42,8 +42,10 @@ private:
     void EncodeStream();
     // Colour conversion of the 16 picture rows of MCU row nMcuRow into the strips.
     void ConvertMcuRow(int nMcuRow);
-    // Transform, quantisation and Huffman coding of one block into bits.
-    void CodeBlock(const float* pSamples, int nStride, int nComponent, CEntropyBits& bits);
+    // Transform, quantisation and Huffman coding of the six blocks of one MCU into bits:
+    // all six transformed first, which lets the processor overlap their independent
+    // arithmetic, then coded in order.
+    void CodeMcu(int nMcuColumn, CEntropyBits& bits);
 
     const CDibImage& m_Image;
     int m_nWidth;
