@@ -29,10 +29,25 @@ inline bool KernelHasAvx2()
                               std::getenv("VEXILO_BASELINE_KERNELS") == nullptr;
     return bAvx2;
 }
+// The few kernels that gain much from 512-bit byte permutes (table lookups) have a third
+// build for processors with AVX-512 VBMI. VEXILO_AVX2_KERNELS in the environment keeps
+// such a machine on the AVX2 builds, so that tests can check those there too.
+#define KERNEL_TARGET_AVX512_VBMI [[gnu::target("avx512f,avx512bw,avx512vbmi")]]
+inline bool KernelHasAvx512Vbmi()
+{
+    static const bool bVbmi = KernelHasAvx2() && __builtin_cpu_supports("avx512f") &&
+                              __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
+                              std::getenv("VEXILO_AVX2_KERNELS") == nullptr;
+    return bVbmi;
+}
 #else
 #define KERNEL_TARGET_AVX2
 #define KERNEL_X86_INTRINSICS 0
 inline bool KernelHasAvx2()
+{
+    return false;
+}
+inline bool KernelHasAvx512Vbmi()
 {
     return false;
 }

@@ -225,7 +225,7 @@ TEST(ToneCurves, GammaAndContrastMapEveryChannel)
 }
 
 // Any table, every byte value, in place and into other rows, over run lengths that end
-// inside and after whole 32-byte steps.
+// inside and after whole 32- and 64-byte steps.
 TEST(ToneCurves, ApplyToneTableMapsEveryValueThroughAnyTable)
 {
     BYTE aTable[256];
