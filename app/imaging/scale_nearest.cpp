@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -42,8 +43,14 @@ void ScaleRows(BYTE* pDst, const BYTE* pSrc, const RECT& rcDst, const RECT& rcSr
     std::ptrdiff_t aOffset[SCALE_CHUNK];
     for (int j0 = nFirstCol; j0 < nEndCol; j0 += SCALE_CHUNK) {
         const int n = std::min(SCALE_CHUNK, nEndCol - j0);
-        for (int j = 0; j < n; ++j)
-            aOffset[j] = std::ptrdiff_t{SourceIndex(fRatioX, j0 + j, nSrcW)} * nSrcBpp;
+        // The leading columns whose source pixel is not the row's last.
+        int nFourByteEnd = 0;
+        for (int j = 0; j < n; ++j) {
+            const int nSourceColumn = SourceIndex(fRatioX, j0 + j, nSrcW);
+            aOffset[j] = std::ptrdiff_t{nSourceColumn} * nSrcBpp;
+            if (nSourceColumn < nSrcW - 1 && j < n - 1 && nFourByteEnd == j)
+                nFourByteEnd = j + 1;
+        }
         int nPrevSourceRow = -1;
         BYTE* pPrevOut = nullptr;
         for (int i = nFirstRow; i < nEndRow; ++i) {
@@ -53,7 +60,19 @@ void ScaleRows(BYTE* pDst, const BYTE* pSrc, const RECT& rcDst, const RECT& rcSr
                 std::memcpy(pOut, pPrevOut, static_cast<std::size_t>(n) * BYTES);
             } else {
                 const BYTE* pIn = pSrc + std::ptrdiff_t{nSourceRow} * nSrcStride;
-                for (int j = 0; j < n; ++j) {
+                int j = 0;
+                if constexpr (BYTES == 3) {
+                    // Packed pixels go four bytes at a time: the fourth byte read is the next
+                    // source pixel's first, the fourth written the next destination pixel's
+                    // first, which the next copy overwrites. So only while both exist.
+                    if (nDstBpp == 3 && nSrcBpp == 3)
+                        for (; j < nFourByteEnd; ++j) {
+                            std::uint32_t nPixel;
+                            std::memcpy(&nPixel, pIn + aOffset[j], 4);
+                            std::memcpy(pOut + 3 * j, &nPixel, 4);
+                        }
+                }
+                for (; j < n; ++j) {
                     const BYTE* p = pIn + aOffset[j];
                     BYTE* q = pOut + std::ptrdiff_t{j} * nDstBpp;
                     for (int c = 0; c < BYTES; ++c)
