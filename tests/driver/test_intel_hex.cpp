@@ -3,10 +3,10 @@
 // where it has no record lists.
 #include "driver/firmware/firmware_images.h"
 #include "driver/firmware/intel_hex.h"
+#include "tests/driver/intel_hex_lines.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -15,23 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One Intel HEX line with its checksum.
 std::string HexLine(BYTE nType, WORD nAddress, const std::vector<BYTE>& data)
 {
-    std::vector<BYTE> bytes{static_cast<BYTE>(data.size()), static_cast<BYTE>(nAddress >> 8),
-                            static_cast<BYTE>(nAddress), nType};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    BYTE nSum = 0;
-    for (BYTE b : bytes)
-        nSum = static_cast<BYTE>(nSum + b);
-    bytes.push_back(static_cast<BYTE>(0x100 - nSum));
-    std::string line = ":";
-    char szByte[3];
-    for (BYTE b : bytes) {
-        std::snprintf(szByte, sizeof szByte, "%02X", b);
-        line += szByte;
-    }
-    return line + "\n";
+    return IntelHexLine(nType, nAddress, data);
 }
 
 // A record list written as Intel HEX, one line per data record.

@@ -4,35 +4,23 @@
 // written as Intel HEX again; a file refused must leave no records and name one of its
 // lines (or the one after its last, for a missing end).
 #include "driver/firmware/intel_hex.h"
+#include "tests/driver/intel_hex_lines.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
 
-// One data line, or the end line, with its checksum.
+// One data line, or the end line, in lower case with CR LF.
 std::string HexLine(const FIRMWARE_RECORD& record)
 {
     const bool bData = record.Type == FIRMWARE_RECORD_DATA;
-    std::vector<BYTE> bytes{bData ? record.Length : BYTE{0}, static_cast<BYTE>(record.Address >> 8),
-                            static_cast<BYTE>(record.Address), bData ? BYTE{0} : BYTE{1}};
-    if (bData)
-        bytes.insert(bytes.end(), record.Data, record.Data + record.Length);
-    BYTE nSum = 0;
-    for (BYTE b : bytes)
-        nSum = static_cast<BYTE>(nSum + b);
-    bytes.push_back(static_cast<BYTE>(0x100 - nSum));
-    std::string line = ":";
-    char szByte[3];
-    for (BYTE b : bytes) {
-        std::snprintf(szByte, sizeof szByte, "%02x", b);
-        line += szByte;
-    }
-    return line + "\r\n";
+    return IntelHexLine(bData ? BYTE{0} : BYTE{1}, record.Address,
+                        bData ? std::vector<BYTE>(record.Data, record.Data + record.Length) : std::vector<BYTE>{},
+                        true, "\r\n");
 }
 
 bool SameRecord(const FIRMWARE_RECORD& a, const FIRMWARE_RECORD& b)
