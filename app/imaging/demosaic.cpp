@@ -174,7 +174,10 @@ KERNEL_BODY void DemosaicRowPacked(BYTE* __restrict pOut, const BYTE* __restrict
     }
 }
 
-KERNEL_BODY void DemosaicPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
+// The rows rows.nFirst .. rows.nEnd - 1 of packed pictures, each through ROW_KERNEL::Run,
+// which takes the row flag as its template argument.
+template <typename ROW_KERNEL>
+KERNEL_BODY void DemosaicPackedRows(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride,
                                     int nWidth, CRowRange rows, CPhase phase, int nGainR, int nGainB)
 {
     const auto nGainR2 = static_cast<std::uint16_t>(nGainR * 2);
@@ -184,13 +187,22 @@ KERNEL_BODY void DemosaicPackedBody(BYTE* pDst, std::ptrdiff_t nDstStride, const
         const BYTE* a = pSrc + (y - 2) * nSrcStride + 2;
         BYTE* pOut = pDst + y * nDstStride + 2 * 3;
         if (nRowFlag == 0)
-            DemosaicRowPacked<0>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
-                                 phase.nColFlag, nGainR2, nGainB2);
+            ROW_KERNEL::template Run<0>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
+                                        phase.nColFlag, nGainR2, nGainB2);
         else
-            DemosaicRowPacked<1>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
-                                 phase.nColFlag, nGainR2, nGainB2);
+            ROW_KERNEL::template Run<1>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
+                                        phase.nColFlag, nGainR2, nGainB2);
     }
 }
+
+struct CPackedRowKernel {
+    template <int ROW_FLAG>
+    KERNEL_BODY static void Run(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d, int nCount,
+                                int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)
+    {
+        DemosaicRowPacked<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
+    }
+};
 
 #if KERNEL_X86_INTRINSICS
 // The packed row in AVX2 intrinsics, 32 pixels to a step. P = 3 b + d and Q = 3 c + a come
@@ -306,6 +318,15 @@ KERNEL_TARGET_AVX2 void DemosaicRowAvx2(BYTE* pOut, const BYTE* a, const BYTE* b
                              nGainBlue);
     }
 }
+
+struct CAvx2RowKernel {
+    template <int ROW_FLAG>
+    KERNEL_BODY static void Run(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d, int nCount,
+                                int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)
+    {
+        DemosaicRowAvx2<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
+    }
+};
 #endif
 
 KERNEL_TARGET_AVX2 void DemosaicPackedAvx2(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc,
@@ -313,28 +334,16 @@ KERNEL_TARGET_AVX2 void DemosaicPackedAvx2(BYTE* pDst, std::ptrdiff_t nDstStride
                                            int nGainB)
 {
 #if KERNEL_X86_INTRINSICS
-    const auto nGainR2 = static_cast<std::uint16_t>(nGainR * 2);
-    const auto nGainB2 = static_cast<std::uint16_t>(nGainB * 2);
-    int nRowFlag = phase.nRowFlag ^ ((rows.nFirst - 2) & 1);
-    for (int y = rows.nFirst; y < rows.nEnd; ++y, nRowFlag ^= 1) {
-        const BYTE* a = pSrc + (y - 2) * nSrcStride + 2;
-        BYTE* pOut = pDst + y * nDstStride + 2 * 3;
-        if (nRowFlag == 0)
-            DemosaicRowAvx2<0>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
-                               phase.nColFlag, nGainR2, nGainB2);
-        else
-            DemosaicRowAvx2<1>(pOut, a, a + nSrcStride, a + 2 * nSrcStride, a + 3 * nSrcStride, nWidth - 4,
-                               phase.nColFlag, nGainR2, nGainB2);
-    }
+    DemosaicPackedRows<CAvx2RowKernel>(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
 #else
-    DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
+    DemosaicPackedRows<CPackedRowKernel>(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
 #endif
 }
 
 void DemosaicPackedBase(BYTE* pDst, std::ptrdiff_t nDstStride, const BYTE* pSrc, std::ptrdiff_t nSrcStride, int nWidth,
                         CRowRange rows, CPhase phase, int nGainR, int nGainB)
 {
-    DemosaicPackedBody(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
+    DemosaicPackedRows<CPackedRowKernel>(pDst, nDstStride, pSrc, nSrcStride, nWidth, rows, phase, nGainR, nGainB);
 }
 
 // Gains as the kernels take them: trunc(hundredths * 1.28).
