@@ -75,4 +75,48 @@ KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline void StoreBgrBytes(std::uint8_t
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16 * v), nThird);
     }
 }
+
+// Stores 32 pixels of channel bytes at p (96 bytes).
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline void StoreBgrBytes32(std::uint8_t* p, __m256i nBlue, __m256i nGreen,
+                                                                      __m256i nRed)
+{
+    StoreBgrBytes(p, _mm256_castsi256_si128(nBlue), _mm256_castsi256_si128(nGreen), _mm256_castsi256_si128(nRed));
+    StoreBgrBytes(p + 48, _mm256_extracti128_si256(nBlue, 1), _mm256_extracti128_si256(nGreen, 1),
+                  _mm256_extracti128_si256(nRed, 1));
+}
+
+// The same store for kernels built with KERNEL_TARGET_AVX512_VBMI: each 32 output bytes
+// are one two-source byte permute of blue and green and one masked permute of red.
+struct CBgrPermuteTables {
+    alignas(32) std::uint8_t aBlueGreen[3][32]; // [output vector][byte]: pixel, or 32 + pixel for green
+    alignas(32) std::uint8_t aRed[3][32];
+    std::uint32_t nRed[3]; // bytes that take red
+    constexpr CBgrPermuteTables() : aBlueGreen{}, aRed{}, nRed{}
+    {
+        for (int v = 0; v < 3; ++v)
+            for (int k = 0; k < 32; ++k) {
+                const int nPixel = (32 * v + k) / 3;
+                const int nChannel = (32 * v + k) % 3;
+                aBlueGreen[v][k] = static_cast<std::uint8_t>(nChannel == 1 ? 32 + nPixel : nPixel);
+                aRed[v][k] = static_cast<std::uint8_t>(nPixel);
+                if (nChannel == 2)
+                    nRed[v] |= std::uint32_t{1} << k;
+            }
+    }
+};
+inline constexpr CBgrPermuteTables BGR_PERMUTE_TABLES;
+
+KERNEL_TARGET_AVX512_VBMI [[gnu::always_inline]] inline void StoreBgrBytes32Vbmi(std::uint8_t* p, __m256i nBlue,
+                                                                                __m256i nGreen, __m256i nRed)
+{
+    const CBgrPermuteTables& t = BGR_PERMUTE_TABLES;
+    for (int v = 0; v < 3; ++v) {
+        const __m256i nBlueGreen = _mm256_permutex2var_epi8(
+            nBlue, _mm256_load_si256(reinterpret_cast<const __m256i*>(t.aBlueGreen[v])), nGreen);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32 * v),
+                            _mm256_mask_permutexvar_epi8(nBlueGreen, t.nRed[v],
+                                                         _mm256_load_si256(reinterpret_cast<const __m256i*>(t.aRed[v])),
+                                                         nRed));
+    }
+}
 #endif

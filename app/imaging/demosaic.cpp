@@ -259,9 +259,13 @@ KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline CParityMasks ParityMasks(int nF
     return {_mm256_set1_epi32(static_cast<int>(0xFFFF0000u)), _mm256_set1_epi16(static_cast<short>(0xFF00))};
 }
 
+struct CBgrBytes32 {
+    __m256i nBlue, nGreen, nRed;
+};
+
 // 32 output pixels from column i of the rows a..d (see DemosaicRowPacked).
 template <int ROW_FLAG>
-KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline void Demosaic32(BYTE* pOut, const BYTE* a, const BYTE* b,
+KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline CBgrBytes32 Demosaic32(const BYTE* a, const BYTE* b,
                                                                 const BYTE* c, const BYTE* d, CParityMasks odd,
                                                                 __m256i nGainRed, __m256i nGainBlue)
 {
@@ -291,9 +295,7 @@ KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline void Demosaic32(BYTE* pOut, con
     const __m256i nGreen =
         ROW_FLAG == 0 ? _mm256_blendv_epi8(nG1, nG2, odd.nOdd8) : _mm256_blendv_epi8(nG2, nG1, odd.nOdd8);
 
-    StoreBgrBytes(pOut, _mm256_castsi256_si128(nBlue), _mm256_castsi256_si128(nGreen), _mm256_castsi256_si128(nRed));
-    StoreBgrBytes(pOut + 48, _mm256_extracti128_si256(nBlue, 1), _mm256_extracti128_si256(nGreen, 1),
-                  _mm256_extracti128_si256(nRed, 1));
+    return {nBlue, nGreen, nRed};
 }
 
 // The output row is apart from the source, so a row whose length is not a multiple of 32
@@ -308,14 +310,30 @@ KERNEL_TARGET_AVX2 void DemosaicRowAvx2(BYTE* pOut, const BYTE* a, const BYTE* b
     }
     const __m256i nGainRed = _mm256_set1_epi16(static_cast<short>(nGainR2));
     const __m256i nGainBlue = _mm256_set1_epi16(static_cast<short>(nGainB2));
-    const CParityMasks odd = ParityMasks(nColFlag);
-    int i = 0;
-    for (; i + 32 <= nCount; i += 32)
-        Demosaic32<ROW_FLAG>(pOut + 3 * i, a + i, b + i, c + i, d + i, odd, nGainRed, nGainBlue);
-    if (i < nCount) {
-        i = nCount - 32;
-        Demosaic32<ROW_FLAG>(pOut + 3 * i, a + i, b + i, c + i, d + i, ParityMasks(nColFlag ^ (i & 1)), nGainRed,
-                             nGainBlue);
+    for (int k = 0; k < (nCount + 31) / 32; ++k) {
+        const int i = std::min(32 * k, nCount - 32);
+        const CBgrBytes32 px =
+            Demosaic32<ROW_FLAG>(a + i, b + i, c + i, d + i, ParityMasks(nColFlag ^ (i & 1)), nGainRed, nGainBlue);
+        StoreBgrBytes32(pOut + 3 * i, px.nBlue, px.nGreen, px.nRed);
+    }
+}
+
+// The same with the stores of AVX-512 VBMI.
+template <int ROW_FLAG>
+KERNEL_TARGET_AVX512_VBMI void DemosaicRowVbmi(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d,
+                                               int nCount, int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)
+{
+    if (nCount < 32) {
+        DemosaicRowPacked<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
+        return;
+    }
+    const __m256i nGainRed = _mm256_set1_epi16(static_cast<short>(nGainR2));
+    const __m256i nGainBlue = _mm256_set1_epi16(static_cast<short>(nGainB2));
+    for (int k = 0; k < (nCount + 31) / 32; ++k) {
+        const int i = std::min(32 * k, nCount - 32);
+        const CBgrBytes32 px =
+            Demosaic32<ROW_FLAG>(a + i, b + i, c + i, d + i, ParityMasks(nColFlag ^ (i & 1)), nGainRed, nGainBlue);
+        StoreBgrBytes32Vbmi(pOut + 3 * i, px.nBlue, px.nGreen, px.nRed);
     }
 }
 
@@ -324,7 +342,10 @@ struct CAvx2RowKernel {
     KERNEL_BODY static void Run(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d, int nCount,
                                 int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)
     {
-        DemosaicRowAvx2<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
+        if (KernelHasAvx512Vbmi())
+            DemosaicRowVbmi<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
+        else
+            DemosaicRowAvx2<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
     }
 };
 #endif

@@ -32,12 +32,14 @@ inline bool KernelHasAvx2()
 // The few kernels that gain much from 512-bit byte permutes (table lookups) have a third
 // build for processors with AVX-512 VBMI. VEXILO_AVX2_KERNELS in the environment keeps
 // such a machine on the AVX2 builds, so that tests can check those there too.
-#define KERNEL_TARGET_AVX512_VBMI [[gnu::target("avx512f,avx512bw,avx512vbmi")]]
+// Such a build may also use everything of the AVX2 builds and the 256-bit forms of the
+// AVX-512 instructions.
+#define KERNEL_TARGET_AVX512_VBMI [[gnu::target("avx2,fma,avx512f,avx512bw,avx512vl,avx512vbmi")]]
 inline bool KernelHasAvx512Vbmi()
 {
     static const bool bVbmi = KernelHasAvx2() && __builtin_cpu_supports("avx512f") &&
-                              __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
-                              std::getenv("VEXILO_AVX2_KERNELS") == nullptr;
+                              __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+                              __builtin_cpu_supports("avx512vbmi") && std::getenv("VEXILO_AVX2_KERNELS") == nullptr;
     return bVbmi;
 }
 #else
