@@ -300,42 +300,31 @@ KERNEL_TARGET_AVX2 [[gnu::always_inline]] inline CBgrBytes32 Demosaic32(const BY
 
 // The output row is apart from the source, so a row whose length is not a multiple of 32
 // ends with a step that overlaps the one before and writes some pixels again, equal.
-template <int ROW_FLAG>
-KERNEL_TARGET_AVX2 void DemosaicRowAvx2(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d,
-                                        int nCount, int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)
-{
-    if (nCount < 32) {
-        DemosaicRowPacked<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
-        return;
+// The reconstruction is the AVX2 code in both builds of the row; they differ in the store
+// that interleaves the channels. A target attribute cannot be a template argument, so
+// the row is written once here and defined for each instruction set.
+#define DEFINE_DEMOSAIC_ROW(NAME, TARGET, STORE)                                                                   \
+    template <int ROW_FLAG>                                                                                        \
+    TARGET void NAME(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d, int nCount,           \
+                     int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)                                   \
+    {                                                                                                              \
+        if (nCount < 32) {                                                                                         \
+            DemosaicRowPacked<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);                     \
+            return;                                                                                                \
+        }                                                                                                          \
+        const __m256i nGainRed = _mm256_set1_epi16(static_cast<short>(nGainR2));                                   \
+        const __m256i nGainBlue = _mm256_set1_epi16(static_cast<short>(nGainB2));                                  \
+        for (int k = 0; k < (nCount + 31) / 32; ++k) {                                                             \
+            const int i = std::min(32 * k, nCount - 32);                                                           \
+            const CBgrBytes32 px = Demosaic32<ROW_FLAG>(a + i, b + i, c + i, d + i, ParityMasks(nColFlag ^ (i & 1)), \
+                                                        nGainRed, nGainBlue);                                      \
+            STORE(pOut + 3 * i, px.nBlue, px.nGreen, px.nRed);                                                     \
+        }                                                                                                          \
     }
-    const __m256i nGainRed = _mm256_set1_epi16(static_cast<short>(nGainR2));
-    const __m256i nGainBlue = _mm256_set1_epi16(static_cast<short>(nGainB2));
-    for (int k = 0; k < (nCount + 31) / 32; ++k) {
-        const int i = std::min(32 * k, nCount - 32);
-        const CBgrBytes32 px =
-            Demosaic32<ROW_FLAG>(a + i, b + i, c + i, d + i, ParityMasks(nColFlag ^ (i & 1)), nGainRed, nGainBlue);
-        StoreBgrBytes32(pOut + 3 * i, px.nBlue, px.nGreen, px.nRed);
-    }
-}
 
-// The same with the stores of AVX-512 VBMI.
-template <int ROW_FLAG>
-KERNEL_TARGET_AVX512_VBMI void DemosaicRowVbmi(BYTE* pOut, const BYTE* a, const BYTE* b, const BYTE* c, const BYTE* d,
-                                               int nCount, int nColFlag, std::uint16_t nGainR2, std::uint16_t nGainB2)
-{
-    if (nCount < 32) {
-        DemosaicRowPacked<ROW_FLAG>(pOut, a, b, c, d, nCount, nColFlag, nGainR2, nGainB2);
-        return;
-    }
-    const __m256i nGainRed = _mm256_set1_epi16(static_cast<short>(nGainR2));
-    const __m256i nGainBlue = _mm256_set1_epi16(static_cast<short>(nGainB2));
-    for (int k = 0; k < (nCount + 31) / 32; ++k) {
-        const int i = std::min(32 * k, nCount - 32);
-        const CBgrBytes32 px =
-            Demosaic32<ROW_FLAG>(a + i, b + i, c + i, d + i, ParityMasks(nColFlag ^ (i & 1)), nGainRed, nGainBlue);
-        StoreBgrBytes32Vbmi(pOut + 3 * i, px.nBlue, px.nGreen, px.nRed);
-    }
-}
+DEFINE_DEMOSAIC_ROW(DemosaicRowAvx2, KERNEL_TARGET_AVX2, StoreBgrBytes32)
+DEFINE_DEMOSAIC_ROW(DemosaicRowVbmi, KERNEL_TARGET_AVX512_VBMI, StoreBgrBytes32Vbmi)
+#undef DEFINE_DEMOSAIC_ROW
 
 struct CAvx2RowKernel {
     template <int ROW_FLAG>
