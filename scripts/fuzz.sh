@@ -10,8 +10,9 @@
 #           profile          the profile (.ini) reader and writer
 #           camera_set_file  the camera-setting files of the Load button, its field reader
 #           intel_hex        the Intel HEX firmware reader
+#           firmware_records the firmware record-list reader
 #           measure_input    the measurement lines of vexilo-cli measure
-#           (the last five seeded from tests/fuzz/corpus-TARGET)
+#           (the last six seeded from tests/fuzz/corpus-TARGET)
 #   all     every target, SECONDS each, all built first
 #   SECONDS how long to run (default 60); "bash scripts/fuzz.sh 60" runs the picture loader.
 # A crash ends that target's run with the input left in the build folder; the script then
@@ -19,7 +20,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(load_picture thumb_cache png_decoder profile camera_set_file intel_hex measure_input)
+targets=(load_picture thumb_cache png_decoder profile camera_set_file intel_hex firmware_records measure_input)
 
 target=load_picture
 if [[ $# -gt 0 && ! $1 =~ ^[0-9]+$ ]]; then

@@ -23,7 +23,7 @@ ctest --preset asan -j "$jobs"
 
 # Bounded fuzzing runs: the picture loader for 45 s, every other fuzz target for 20 s.
 bash scripts/fuzz.sh load_picture 45
-for target in thumb_cache png_decoder profile camera_set_file intel_hex measure_input; do
+for target in thumb_cache png_decoder profile camera_set_file intel_hex firmware_records measure_input; do
   bash scripts/fuzz.sh "$target" 20
 done
 

@@ -99,6 +99,22 @@ def intel_hex_seeds():
     write("intel_hex", "bad-beyond.hex", hex_line(4, 0, [0, 1]) + hex_line(0, 0, [1]) + end)
 
 
+# --- Firmware record lists ----------------------------------------------------------------
+
+def record(kind, address, data, length=None):
+    data = bytes(data)
+    body = data + bytes(16 - len(data))
+    return struct.pack("<BBHB", len(data) if length is None else length, 0, address, kind) + body + b"\0"
+
+
+def firmware_record_seeds():
+    end = record(1, 0, [])
+    write("firmware_records", "small.rec", record(0, 0x0100, range(16)) + record(0, 0x1B3F, [0x42]) + end)
+    write("firmware_records", "trailing.rec", record(0, 0xFFF0, [0xEE] * 16) + end + b"after the end")
+    write("firmware_records", "bad-length.rec", record(0, 0, range(16), length=17) + end)
+    write("firmware_records", "bad-no-end.rec", record(0, 0, [1, 2, 3]) + record(0, 3, [4])[:10])
+
+
 # --- vexilo-cli measure input -----------------------------------------------------------
 
 def measure_seeds():
@@ -117,4 +133,5 @@ if __name__ == "__main__":
     profile_seeds()
     camera_set_seeds()
     intel_hex_seeds()
+    firmware_record_seeds()
     measure_seeds()
